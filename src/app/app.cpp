@@ -1,0 +1,44 @@
+// Entry point: the application object, the main window in FRMmain, the event
+// loop. The content tree is the current directory; nothing else is read.
+
+#include "Main.h"
+#include "apptitle.h"
+#include "flashengine.h"
+#include "fonts.h"
+#include "globals.h"
+
+#include <QApplication>
+#include <QMessageBox>
+
+#include <csignal>
+#include <cstdio>
+#include <memory>
+
+int main(int argc, char **argv)
+{
+    // A copy that outgrows a file-size limit must fail, not end the program.
+    std::signal(SIGXFSZ, SIG_IGN);
+    FlashEngine::registerScheme();
+    QApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    std::vector<char *> arguments = FlashEngine::engineArguments(argc, argv);
+    int count = static_cast<int>(arguments.size()) - 1;
+    QApplication app(count, arguments.data());
+    installFontSubstitutes();
+
+    std::unique_ptr<TFRMmain> window;
+    try {
+        window = std::make_unique<TFRMmain>();
+    } catch (const std::exception &error) {
+        FRMmain = nullptr;
+        const QString message = QString::fromStdString(error.what());
+        std::fprintf(stderr, "%s\n", qPrintable(message));
+        QMessageBox::critical(nullptr, content::applicationTitle(QApplication::applicationFilePath()),
+                              message);
+        return 1;
+    }
+    window->show();
+    window->activateWindow();
+    const int result = QApplication::exec();
+    window.reset();
+    return result;
+}

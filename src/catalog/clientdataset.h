@@ -1,0 +1,54 @@
+#pragma once
+
+// The window's client dataset: a named in-memory table loaded whole from a
+// data packet file, walked record by record. Its own errors carry its name
+// ("cdxtb: Field 'TEM_XML' not found").
+
+#include "datapacket.h"
+
+#include <QString>
+
+#include <stdexcept>
+
+namespace catalog {
+
+// An error the user sees in the application's error box, as is.
+class DataSetError : public std::runtime_error
+{
+public:
+    using std::runtime_error::runtime_error;
+};
+
+class ClientDataSet
+{
+public:
+    explicit ClientDataSet(const QString &name);
+
+    QString name() const { return m_name; }
+    void setFileName(const QString &contentPath) { m_fileName = contentPath; }
+    QString fileName() const { return m_fileName; }
+
+    // Loads the file whole and makes the first record current; does nothing
+    // when already open. Throws DataSetError.
+    void open();
+    void close();
+    bool isOpen() const { return m_open; }
+
+    bool eof() const { return !m_open || m_current >= m_packet.recordCount(); }
+    void next();
+
+    // Throws DataSetError "<name>: Field '<field>' not found".
+    int fieldByName(const QString &field) const;
+    QString text(int field) const { return m_packet.value(m_current, field); }
+
+    const DataPacket &packet() const { return m_packet; }
+
+private:
+    QString m_name;
+    QString m_fileName;
+    DataPacket m_packet;
+    bool m_open = false;
+    int m_current = 0;
+};
+
+} // namespace catalog

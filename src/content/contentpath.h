@@ -1,0 +1,26 @@
+#pragma once
+
+// Content paths are Windows-style text: the base directory followed by a
+// relative path that starts with a backslash, joined by plain concatenation
+// and never quoted or normalised ("/media/disco\manuais\3ano.PDF"). They stay
+// text everywhere in the program and become local paths only here, at the
+// moment a file is touched: backslashes turn into slashes, empty components
+// (a doubled separator) are skipped, and a component that does not exist with
+// its exact spelling is matched case-insensitively, as Windows would.
+
+#include <QString>
+
+namespace content {
+
+// The process's current directory as the menu's base directory.
+QString baseDirectory();
+
+// The local file-system path named by a content path. Components that do not
+// exist under any spelling are kept as written, so the result names a file
+// that does not exist. A trailing separator is kept.
+QString toLocalPath(const QString &contentPath);
+
+// True when the content path names an existing regular file.
+bool fileExists(const QString &contentPath);
+
+} // namespace content

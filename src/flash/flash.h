@@ -1,0 +1,51 @@
+#pragma once
+
+// The animation control of the menu. Each control is a web view showing a
+// small host page with one Flash player of the shared engine. The window sets
+// Movie (a content path under the configuration directory: a movie file
+// plays at once, anything else blanks the control) and Visible, and hears
+// back OnFSCommand (the movie's fscommand) and OnEnter (the control got the
+// input focus, a click on the movie included). Events reach the window on the
+// GUI thread from the event loop, never from inside the engine's own
+// callbacks, so a handler may reload, hide or close whatever it likes.
+
+#include <QString>
+#include <QUrl>
+#include <QWidget>
+
+class FlashBridge;
+class FlashPage;
+class QWebChannel;
+class QWebEngineView;
+
+class TShockwaveFlash final : public QWidget
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(TShockwaveFlash)
+
+public:
+    explicit TShockwaveFlash(QWidget *parent = nullptr);
+    ~TShockwaveFlash() override;
+
+    void setMovie(const QString &path);
+    // The address the control plays, or an empty address while blank.
+    QUrl movieUrl() const { return m_url; }
+    // True once the first frame of the current movie has been drawn.
+    bool isShowingMovie() const { return m_showing; }
+
+Q_SIGNALS:
+    void OnFSCommand(TShockwaveFlash *sender, const QString &command, const QString &args);
+    void OnEnter(TShockwaveFlash *sender);
+    // The first frame of the current movie is on screen.
+    void firstFrameShown();
+
+private:
+    void onFocusChanged(QWidget *old, QWidget *now);
+
+    QWebEngineView *m_view = nullptr;
+    FlashPage *m_page = nullptr;
+    QWebChannel *m_channel = nullptr;
+    FlashBridge *m_bridge = nullptr;
+    QUrl m_url;
+    bool m_showing = false;
+};

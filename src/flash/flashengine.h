@@ -1,0 +1,58 @@
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <QUrl>
+
+#include <stdexcept>
+#include <vector>
+
+class QWebEngineProfile;
+class FlashSchemeHandler;
+
+// The Flash engine shared by every animation control: the engine's files
+// (found beside the program, never in the content tree), one off-the-record
+// web profile that serves them and the movies through the program's own
+// scheme, and a request filter that keeps movies off the network.
+class FlashEngine final : public QObject
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(FlashEngine)
+
+public:
+    class Unavailable : public std::runtime_error
+    {
+    public:
+        using std::runtime_error::runtime_error;
+    };
+
+    // Must run before the application object exists.
+    static void registerScheme();
+    // Command-line switches for the web engine, appended to argv before the
+    // application object is made: one renderer process for all players.
+    static std::vector<char *> engineArguments(int argc, char **argv);
+
+    // The engine, created on first use. Throws Unavailable naming what is
+    // missing when the engine's files cannot be found.
+    static FlashEngine *instance();
+
+    QWebEngineProfile *profile() const { return m_profile; }
+    QUrl hostUrl() const;
+
+    // The folder the movies come from, as a content path.
+    void setContentRoot(const QString &contentDirectory);
+    // The address a content path plays from, or an empty address when the
+    // path names no movie file in the content root (which blanks a player).
+    QUrl movieUrl(const QString &contentPath) const;
+
+    // Where the engine's files are looked for, first match wins.
+    static QStringList engineSearchPath();
+
+private:
+    explicit FlashEngine(const QString &engineDirectory);
+
+    QWebEngineProfile *m_profile = nullptr;
+    FlashSchemeHandler *m_handler = nullptr;
+    static QPointer<FlashEngine> s_instance;
+};

@@ -1,0 +1,128 @@
+#include "schemehandler.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QUrl>
+#include <QWebEngineUrlRequestJob>
+
+namespace {
+
+QByteArray mimeTypeFor(const QString &name)
+{
+    if (name.endsWith(QLatin1String(".js"), Qt::CaseInsensitive))
+        return QByteArrayLiteral("text/javascript");
+    if (name.endsWith(QLatin1String(".wasm"), Qt::CaseInsensitive))
+        return QByteArrayLiteral("application/wasm");
+    if (name.endsWith(QLatin1String(".html"), Qt::CaseInsensitive))
+        return QByteArrayLiteral("text/html");
+    if (name.endsWith(QLatin1String(".swf"), Qt::CaseInsensitive))
+        return QByteArrayLiteral("application/x-shockwave-flash");
+    return QByteArrayLiteral("application/octet-stream");
+}
+
+// Splits a decoded path into its components, refusing anything that could
+// name a place outside the root: dot components, empty components,
+// backslashes and NULs. Encoded separators are refused before decoding.
+bool safeComponents(const QString &encoded, QStringList *components)
+{
+    const QString lower = encoded.toLower();
+    if (lower.contains(QLatin1String("%2f")) || lower.contains(QLatin1String("%5c"))
+        || lower.contains(QLatin1String("%00")) || lower.contains(QLatin1String("%25")))
+        return false;
+    const QString decoded = QUrl::fromPercentEncoding(encoded.toUtf8());
+    if (decoded.contains(QLatin1Char('\\')) || decoded.contains(QChar(0)))
+        return false;
+    const QStringList parts = decoded.split(QLatin1Char('/'));
+    for (const QString &part : parts) {
+        if (part.isEmpty() || part == QLatin1String(".") || part == QLatin1String(".."))
+            return false;
+    }
+    *components = parts;
+    return true;
+}
+
+bool isInside(const QString &root, const QString &path)
+{
+    const QString canonicalRoot = QFileInfo(root).canonicalFilePath();
+    const QString canonicalPath = QFileInfo(path).canonicalFilePath();
+    if (canonicalRoot.isEmpty() || canonicalPath.isEmpty())
+        return false;
+    const QString prefix = canonicalRoot.endsWith(QLatin1Char('/')) ? canonicalRoot
+                                                                      : canonicalRoot + QLatin1Char('/');
+    return canonicalPath.startsWith(prefix);
+}
+
+} // namespace
+
+FlashSchemeHandler::FlashSchemeHandler(const QString &engineDirectory, QObject *parent)
+    : QWebEngineUrlSchemeHandler(parent), m_engineDirectory(engineDirectory)
+{
+}
+
+void FlashSchemeHandler::setContentRoot(const QString &localDirectory)
+{
+    m_contentRoot = localDirectory;
+}
+
+FlashSchemeHandler::Resolved FlashSchemeHandler::resolve(const QString &encodedPath) const
+{
+    static const QLatin1String enginePrefix("/engine/");
+    static const QLatin1String contentPrefix("/content/");
+    Resolved result;
+    QStringList components;
+    if (encodedPath.startsWith(enginePrefix)) {
+        if (!safeComponents(encodedPath.mid(enginePrefix.size()), &components)
+            || components.size() != 1)
+            return result;
+        const QString &name = components.first();
+        if (name == QLatin1String("host.html") || name == QLatin1String("host.js")) {
+            result.resource = QStringLiteral(":/flash/") + name;
+        } else if (name == QLatin1String("qwebchannel.js")) {
+            result.resource = QStringLiteral(":/qtwebchannel/qwebchannel.js");
+        } else {
+            const QString path = m_engineDirectory + QLatin1Char('/') + name;
+            if (!QFileInfo(path).isFile() || !isInside(m_engineDirectory, path))
+                return result;
+            result.localPath = path;
+        }
+        result.mimeType = mimeTypeFor(name);
+        return result;
+    }
+    if (encodedPath.startsWith(contentPrefix) && !m_contentRoot.isEmpty()) {
+        if (!safeComponents(encodedPath.mid(contentPrefix.size()), &components))
+            return result;
+        const QString path = m_contentRoot + QLatin1Char('/') + components.join(QLatin1Char('/'));
+        if (!QFileInfo(path).isFile() || !isInside(m_contentRoot, path))
+            return result;
+        result.localPath = path;
+        result.mimeType = mimeTypeFor(path);
+    }
+    return result;
+}
+
+void FlashSchemeHandler::requestStarted(QWebEngineUrlRequestJob *job)
+{
+    const QUrl url = job->requestUrl();
+    if (job->requestMethod() != QByteArrayLiteral("GET")
+        || url.host() != QLatin1String("menu")) {
+        job->fail(QWebEngineUrlRequestJob::RequestDenied);
+        return;
+    }
+    const Resolved target = resolve(url.path(QUrl::FullyEncoded));
+    const QString source = target.resource.isEmpty() ? target.localPath : target.resource;
+    if (source.isEmpty()) {
+        job->fail(QWebEngineUrlRequestJob::RequestDenied);
+        return;
+    }
+    QFile file(source);
+    if (!file.open(QIODevice::ReadOnly)) {
+        job->fail(QWebEngineUrlRequestJob::UrlNotFound);
+        return;
+    }
+    auto *buffer = new QBuffer(job); // the job owns the reply's device
+    buffer->setData(file.readAll());
+    buffer->open(QIODevice::ReadOnly);
+    job->reply(target.mimeType, buffer);
+}

@@ -1,0 +1,121 @@
+#include "Main.h"
+
+#include "ui_Main.h"
+
+#include "clientdataset.h"
+#include "contentpath.h"
+#include "flashengine.h"
+#include "globals.h"
+#include "selection.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+
+static void initMenuResources()
+{
+    // The artwork is compiled into this static library; its registration
+    // must be called for by name.
+    Q_INIT_RESOURCE(resources);
+}
+
+TFRMmain::TFRMmain(QWidget *parent)
+    : QWidget(parent),
+      ui(std::make_unique<Ui::TFRMmain>()),
+      m_cdxtb(std::make_unique<catalog::ClientDataSet>(QStringLiteral("cdxtb")))
+{
+    initMenuResources();
+    FRMmain = this;
+    try {
+        ui->setupUi(this);
+        setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint
+                       | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
+                       | Qt::WindowCloseButtonHint);
+        setFixedSize(790, 536);
+        for (QLabel *label : {ui->Label2, ui->Label4, ui->Label7, ui->lser})
+            label->adjustSize();
+        wireHandlers();
+        FormCreate(this);
+    } catch (...) {
+        FRMmain = nullptr;
+        throw;
+    }
+    if (const QScreen *screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+    // The window's first activation puts the focus here, which checks the
+    // button and runs its handler.
+    ui->rb1a->setFocus(Qt::OtherFocusReason);
+}
+
+TFRMmain::~TFRMmain()
+{
+    if (FRMmain == this)
+        FRMmain = nullptr;
+}
+
+void TFRMmain::wireHandlers()
+{
+    const struct
+    {
+        RadioButton *button;
+        void (TFRMmain::*handler)(QObject *);
+    } selectors[] = {
+        {ui->rb1a, &TFRMmain::rb1aClick},   {ui->rb2a, &TFRMmain::rb2aClick},
+        {ui->rb3a, &TFRMmain::rb3aClick},   {ui->rb4a, &TFRMmain::rb4aClick},
+        {ui->rb5a, &TFRMmain::rb5aClick},   {ui->rbn11, &TFRMmain::rbn11Click},
+        {ui->rbn12, &TFRMmain::rbn12Click}, {ui->rbn13, &TFRMmain::rbn13Click},
+        {ui->rbn21, &TFRMmain::rbn21Click}, {ui->rbn22, &TFRMmain::rbn22Click},
+        {ui->rbn23, &TFRMmain::rbn23Click}, {ui->rbn31, &TFRMmain::rbn31Click},
+        {ui->rbn32, &TFRMmain::rbn32Click}, {ui->rbn33, &TFRMmain::rbn33Click},
+    };
+    for (const auto &selector : selectors)
+        connect(selector.button, &RadioButton::Click, this, selector.handler);
+
+    connect(ui->SWFinf, &TShockwaveFlash::OnEnter, this, &TFRMmain::SWFinfEnter);
+    connect(ui->SWFok, &TShockwaveFlash::OnFSCommand, this, &TFRMmain::SWFokFSCommand);
+    connect(ui->SWFsair, &TShockwaveFlash::OnFSCommand, this, &TFRMmain::SWFsairFSCommand);
+    connect(ui->btok, &QPushButton::clicked, this, [this] { btokClick(ui->btok); });
+    connect(ui->Button1, &QPushButton::clicked, this, [this] { Button1Click(ui->Button1); });
+}
+
+void TFRMmain::FormCreate(QObject *)
+{
+    m_baseDirectory = content::baseDirectory();
+    m_configDirectory = m_baseDirectory + QStringLiteral("\\config\\");
+    FlashEngine::instance()->setContentRoot(m_configDirectory);
+    SWFmostra();
+    for (std::size_t i = 0; i < 6; ++i)
+        vetor[i] = 0;
+    // The highest year whose intro manual the tree holds.
+    for (int year = 1; year <= 5; ++year) {
+        const QString n = QString::number(year);
+        if (content::fileExists(FRMmain->m_baseDirectory + QStringLiteral("\\manuais\\") + n
+                                + QStringLiteral("ano_intro.PDF"))) {
+            m_seriesCode = n + QLatin1Char('S');
+            setSeriesCaption(n + QStringLiteral("º Ano"));
+        }
+    }
+}
+
+void TFRMmain::SWFmostra()
+{
+    ui->SWF1->setMovie(m_configDirectory + QStringLiteral("logo.swf"));
+    ui->SWFinf->setMovie(m_configDirectory + selection::previewMovieFor(m_seriesCode));
+    ui->SWFok->setMovie(m_configDirectory + QStringLiteral("Ok.swf"));
+    ui->SWFsair->setMovie(m_configDirectory + QStringLiteral("Sair.swf"));
+    for (TShockwaveFlash *movie : {ui->SWF1, ui->SWFinf, ui->SWFok, ui->SWFsair})
+        movie->setVisible(true);
+}
+
+void TFRMmain::SWFdesativa()
+{
+    ui->SWFinf->setVisible(false);
+    ui->SWF1->setMovie(m_configDirectory);
+    ui->SWFinf->setMovie(m_configDirectory);
+}
+
+void TFRMmain::setSeriesCaption(const QString &caption)
+{
+    // The label grows to its text with its left edge fixed.
+    ui->lser->setText(caption);
+    ui->lser->adjustSize();
+}

@@ -1,0 +1,82 @@
+#pragma once
+
+// The menu's main window. The form (Main.ui) defines every control; this
+// class holds the run's state: the base directory (the current directory at
+// start-up), the configuration directory (base + "\config\") and the series
+// code the year and level buttons choose. Data flows one way: a button that
+// becomes checked sets the series code, the label and the preview
+// (Main_selection.cpp); entering the preview twice or the OK movie's command
+// runs the activation, which starts the chosen manual's reader, the web
+// viewer or the diary (Main_activation.cpp); the hidden "Copia" button runs
+// the catalog copy (Main_catalog.cpp).
+
+#include <QString>
+#include <QWidget>
+
+#include <memory>
+
+namespace Ui {
+class TFRMmain;
+}
+class QObject;
+class TShockwaveFlash;
+namespace catalog {
+class ClientDataSet;
+}
+
+class TFRMmain final : public QWidget
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(TFRMmain)
+
+public:
+    explicit TFRMmain(QWidget *parent = nullptr);
+    ~TFRMmain() override;
+
+    QString baseDirectory() const { return m_baseDirectory; }
+    QString configDirectory() const { return m_configDirectory; }
+    QString seriesCode() const { return m_seriesCode; }
+
+    void SWFmostra();
+    void SWFdesativa();
+
+    // Year and level buttons: each sets the series code, the label and the
+    // preview of its row.
+    void rb1aClick(QObject *sender);
+    void rb2aClick(QObject *sender);
+    void rb3aClick(QObject *sender);
+    void rb4aClick(QObject *sender);
+    void rb5aClick(QObject *sender);
+    void rbn11Click(QObject *sender);
+    void rbn12Click(QObject *sender);
+    void rbn13Click(QObject *sender);
+    void rbn21Click(QObject *sender);
+    void rbn22Click(QObject *sender);
+    void rbn23Click(QObject *sender);
+    void rbn31Click(QObject *sender);
+    void rbn32Click(QObject *sender);
+    void rbn33Click(QObject *sender);
+
+    // Activation.
+    void SWFinfEnter(QObject *sender);
+    void SWFokFSCommand(QObject *sender, const QString &command, const QString &args);
+    void SWFsairFSCommand(QObject *sender, const QString &command, const QString &args);
+    void btokClick(QObject *sender);
+
+    // Catalog copy.
+    void Button1Click(QObject *sender);
+
+private:
+    void FormCreate(QObject *sender);
+    void wireHandlers();
+    void applyChoice(const char *button);
+    void setSeriesCaption(const QString &caption);
+    QString checkedManual() const;
+    void startManual(const QString &manual);
+
+    std::unique_ptr<Ui::TFRMmain> ui;
+    QString m_baseDirectory;
+    QString m_configDirectory;
+    QString m_seriesCode;
+    std::unique_ptr<catalog::ClientDataSet> m_cdxtb;
+};

@@ -1,0 +1,56 @@
+#include "jpegimage.h"
+
+#include <csetjmp>
+#include <cstdio>
+
+#include <jpeglib.h>
+
+namespace {
+
+struct ErrorManager
+{
+    jpeg_error_mgr base;
+    std::jmp_buf jump;
+};
+
+[[noreturn]] void onError(j_common_ptr info)
+{
+    auto *manager = reinterpret_cast<ErrorManager *>(info->err);
+    std::longjmp(manager->jump, 1);
+}
+
+void onMessage(j_common_ptr) {}
+
+} // namespace
+
+QImage decodeJpeg(const QByteArray &data)
+{
+    if (data.isEmpty())
+        return QImage();
+    jpeg_decompress_struct info;
+    ErrorManager errors;
+    info.err = jpeg_std_error(&errors.base);
+    errors.base.error_exit = onError;
+    errors.base.output_message = onMessage;
+    // Declared before setjmp so that the longjmp leaves it in a defined state.
+    QImage image;
+    if (setjmp(errors.jump)) {
+        jpeg_destroy_decompress(&info);
+        return QImage();
+    }
+    jpeg_create_decompress(&info);
+    jpeg_mem_src(&info, reinterpret_cast<const unsigned char *>(data.constData()),
+                 static_cast<unsigned long>(data.size()));
+    jpeg_read_header(&info, TRUE);
+    info.out_color_space = JCS_RGB;
+    jpeg_start_decompress(&info);
+    image = QImage(static_cast<int>(info.output_width), static_cast<int>(info.output_height),
+                   QImage::Format_RGB888);
+    while (info.output_scanline < info.output_height) {
+        JSAMPROW row = image.scanLine(static_cast<int>(info.output_scanline));
+        jpeg_read_scanlines(&info, &row, 1);
+    }
+    jpeg_finish_decompress(&info);
+    jpeg_destroy_decompress(&info);
+    return image;
+}

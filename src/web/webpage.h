@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QWebEnginePage>
+
+// The viewer's page: a request for a new window (a link with a target, a
+// script's window.open) is refused and the page stays as it is.
+class WebPage final : public QWebEnginePage
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(WebPage)
+
+public:
+    explicit WebPage(QWebEngineProfile *profile, QObject *parent = nullptr);
+
+Q_SIGNALS:
+    void newWindowRefused();
+
+protected:
+    QWebEnginePage *createWindow(WebWindowType type) override;
+};

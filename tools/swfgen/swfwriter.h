@@ -1,0 +1,46 @@
+#pragma once
+
+// Writes small uncompressed SWF movies (version 6, AVM1) for the demo content
+// tree and the tests: a background colour, a label drawn in a blocky vector
+// font so a person can tell the movies apart, a shape that moves in a loop,
+// and optionally a whole-stage button whose release sends an fscommand and a
+// first-frame action that sends one as soon as the movie plays.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace swf {
+
+struct Colour
+{
+    std::uint8_t r = 0, g = 0, b = 0;
+};
+
+struct Command
+{
+    std::string command;
+    std::string args;
+};
+
+struct MovieSpec
+{
+    int width = 100;   // pixels
+    int height = 100;  // pixels
+    int frameRate = 12;
+    int frameCount = 24;
+    Colour background{255, 255, 255};
+    Colour foreground{0, 0, 128};
+    Colour accent{255, 160, 0};
+    std::string label;             // letters A-Z, digits, space and a few signs
+    bool moving = true;            // a dot that crosses the stage in a loop
+    bool buttonSendsCommand = false;
+    Command buttonCommand;         // sent when the stage is clicked (released)
+    bool loadSendsCommand = false;
+    Command loadCommand;           // sent once from the first frame; the timeline then stops
+};
+
+std::vector<std::uint8_t> writeMovie(const MovieSpec &spec);
+bool writeMovieFile(const MovieSpec &spec, const std::string &path);
+
+} // namespace swf

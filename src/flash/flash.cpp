@@ -60,6 +60,7 @@ void TShockwaveFlash::setMovie(const QString &path)
     m_url = FlashEngine::instance()->movieUrl(path);
     m_showing = false;
     m_bridge->requestMovie(m_url.toString(QUrl::FullyEncoded));
+    Q_EMIT movieRequested(m_url);
 }
 
 void TShockwaveFlash::onFocusChanged(QWidget *old, QWidget *now)

@@ -38,6 +38,8 @@ Q_SIGNALS:
     void OnEnter(TShockwaveFlash *sender);
     // The first frame of the current movie is on screen.
     void firstFrameShown();
+    // Movie was written; url is empty when the control went blank.
+    void movieRequested(const QUrl &url);
 
 private:
     void onFocusChanged(QWidget *old, QWidget *now);

@@ -1,0 +1,59 @@
+#pragma once
+
+// What the tests share: a main() that prepares the web engine the way the
+// program does, movie writing, and a watcher that answers modal message
+// boxes while recording what they said.
+
+#include "flashengine.h"
+#include "swfwriter.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <QTest>
+#include <QTimer>
+
+#include <vector>
+
+namespace testing {
+
+int runTests(QObject *test, int argc, char **argv);
+
+// Writes a file (creating its folder); returns the path.
+QString writeFile(const QString &path, const QByteArray &bytes = QByteArray("x"));
+void writeMovie(const QString &path, const swf::MovieSpec &spec);
+swf::MovieSpec movieSpec(const std::string &label, int width = 120, int height = 90);
+
+struct SeenBox
+{
+    QString title;
+    QString text;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    QStringList buttons;
+};
+
+// Answers every modal message box that opens while it lives (OK), keeping
+// what each one showed.
+class BoxWatcher final : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit BoxWatcher(QObject *parent = nullptr);
+    std::vector<SeenBox> seen;
+
+private:
+    void poll();
+    QTimer m_timer;
+};
+
+} // namespace testing
+
+#define MENU_TEST_MAIN(TestClass)                                                                 \
+    int main(int argc, char **argv)                                                               \
+    {                                                                                             \
+        TestClass test;                                                                           \
+        return testing::runTests(&test, argc, argv);                                              \
+    }

@@ -1,0 +1,232 @@
+// The animation control on the real engine: movies play from the content
+// root, fscommands and focus entries reach the window from the event loop,
+// blanking works, and the scheme serves nothing outside its two roots.
+#include "flash.h"
+#include "flashengine.h"
+#include "schemehandler.h"
+#include "testsupport.h"
+
+#include <QDir>
+#include <QImage>
+#include <QLineEdit>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QVBoxLayout>
+#include <QWidget>
+
+class TestFlash final : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void schemeRefusesPathsOutsideItsRoots_data();
+    void schemeRefusesPathsOutsideItsRoots();
+    void movieUrlOnlyForFilesInTheRoot_data();
+    void movieUrlOnlyForFilesInTheRoot();
+    void fsCommandOnLoadReachesTheWindow();
+    void clickingTheMovieEntersEachTime();
+    void blankingAPlayingMovie_data();
+    void blankingAPlayingMovie();
+    void hiddenControlDrawsNothingAndTakesMovies();
+    void handlerMayReloadOrCloseDuringItsEvent();
+
+private:
+    struct Stage
+    {
+        QWidget window;
+        TShockwaveFlash *flash = nullptr;
+        QLineEdit *elsewhere = nullptr;
+    };
+    std::unique_ptr<Stage> makeStage();
+    static int magentaPixels(const QImage &image);
+
+    QTemporaryDir m_tree;
+    QString m_config;
+};
+
+void TestFlash::initTestCase()
+{
+    QVERIFY(m_tree.isValid());
+    m_config = m_tree.path() + QStringLiteral("/Config");
+    testing::writeMovie(m_config + QStringLiteral("/play.swf"), testing::movieSpec("PLAY"));
+    swf::MovieSpec sair = testing::movieSpec("SAIR");
+    sair.loadSendsCommand = true;
+    sair.loadCommand = {"Sair", "x"};
+    testing::writeMovie(m_config + QStringLiteral("/sair.swf"), sair);
+    swf::MovieSpec ok = testing::movieSpec("OK");
+    ok.loadSendsCommand = true;
+    ok.loadCommand = {"ok", ""};
+    testing::writeMovie(m_config + QStringLiteral("/ok.swf"), ok);
+    testing::writeFile(m_tree.path() + QStringLiteral("/secret.swf"));
+    // Content paths as the menu forms them: Windows text, other letter case.
+    FlashEngine::instance()->setContentRoot(m_tree.path() + QStringLiteral("\\CONFIG\\"));
+}
+
+std::unique_ptr<TestFlash::Stage> TestFlash::makeStage()
+{
+    auto stage = std::make_unique<Stage>();
+    auto *layout = new QVBoxLayout(&stage->window);
+    stage->flash = new TShockwaveFlash(&stage->window);
+    stage->flash->setFixedSize(200, 150);
+    stage->elsewhere = new QLineEdit(&stage->window);
+    layout->addWidget(stage->flash);
+    layout->addWidget(stage->elsewhere);
+    stage->window.show();
+    stage->window.activateWindow();
+    if (!QTest::qWaitForWindowActive(&stage->window))
+        qWarning("window did not become active");
+    return stage;
+}
+
+int TestFlash::magentaPixels(const QImage &image)
+{
+    int count = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor c = image.pixelColor(x, y);
+            if (c.red() > 200 && c.green() < 60 && c.blue() > 200)
+                ++count;
+        }
+    }
+    return count;
+}
+
+void TestFlash::schemeRefusesPathsOutsideItsRoots_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<bool>("served");
+    QTest::newRow("engine script") << "/engine/ruffle.js" << true;
+    QTest::newRow("host page") << "/engine/host.html" << true;
+    QTest::newRow("web channel") << "/engine/qwebchannel.js" << true;
+    QTest::newRow("movie") << "/content/play.swf" << true;
+    QTest::newRow("missing movie") << "/content/none.swf" << false;
+    QTest::newRow("dot dot") << "/content/../secret.swf" << false;
+    QTest::newRow("encoded dot dot") << "/content/%2E%2E/secret.swf" << false;
+    QTest::newRow("encoded slash") << "/content/..%2Fsecret.swf" << false;
+    QTest::newRow("encoded backslash") << "/content/..%5Csecret.swf" << false;
+    QTest::newRow("double encoded") << "/content/..%252Fsecret.swf" << false;
+    QTest::newRow("empty component") << "/content//play.swf" << false;
+    QTest::newRow("engine subfolder") << "/engine/../content/play.swf" << false;
+    QTest::newRow("absolute in engine") << "/engine//etc/passwd" << false;
+    QTest::newRow("other root") << "/etc/passwd" << false;
+}
+
+void TestFlash::schemeRefusesPathsOutsideItsRoots()
+{
+    QFETCH(QString, path);
+    QFETCH(bool, served);
+    FlashSchemeHandler handler(FlashEngine::engineSearchPath().first());
+    handler.setContentRoot(QDir(m_config).canonicalPath());
+    const FlashSchemeHandler::Resolved resolved = handler.resolve(path);
+    QCOMPARE(!resolved.localPath.isEmpty() || !resolved.resource.isEmpty(), served);
+}
+
+void TestFlash::movieUrlOnlyForFilesInTheRoot_data()
+{
+    QTest::addColumn<QString>("relative");
+    QTest::addColumn<QString>("url");
+    QTest::newRow("exact") << "\\config\\play.swf" << "swfhost://menu/content/play.swf";
+    QTest::newRow("other case") << "\\CONFIG\\PLAY.SWF" << "swfhost://menu/content/play.swf";
+    QTest::newRow("folder alone") << "\\config\\" << "";
+    QTest::newRow("missing file") << "\\config\\none.swf" << "";
+    QTest::newRow("outside the root") << "\\secret.swf" << "";
+    QTest::newRow("climbing out") << "\\config\\..\\secret.swf" << "";
+}
+
+void TestFlash::movieUrlOnlyForFilesInTheRoot()
+{
+    QFETCH(QString, relative);
+    QFETCH(QString, url);
+    QCOMPARE(FlashEngine::instance()->movieUrl(m_tree.path() + relative).toString(), url);
+}
+
+void TestFlash::fsCommandOnLoadReachesTheWindow()
+{
+    auto stage = makeStage();
+    QSignalSpy commands(stage->flash, &TShockwaveFlash::OnFSCommand);
+    stage->flash->setMovie(m_tree.path() + QStringLiteral("\\config\\sair.swf"));
+    QTRY_COMPARE_WITH_TIMEOUT(commands.count(), 1, 30000);
+    QCOMPARE(commands.at(0).at(0).value<TShockwaveFlash *>(), stage->flash);
+    QCOMPARE(commands.at(0).at(1).toString(), QStringLiteral("Sair"));
+    QCOMPARE(commands.at(0).at(2).toString(), QStringLiteral("x"));
+}
+
+void TestFlash::clickingTheMovieEntersEachTime()
+{
+    auto stage = makeStage();
+    QSignalSpy frames(stage->flash, &TShockwaveFlash::firstFrameShown);
+    QSignalSpy entries(stage->flash, &TShockwaveFlash::OnEnter);
+    connect(stage->flash, &TShockwaveFlash::OnEnter, stage->elsewhere,
+            [&stage] { stage->elsewhere->setFocus(Qt::OtherFocusReason); });
+    stage->flash->setMovie(m_tree.path() + QStringLiteral("\\config\\play.swf"));
+    QTRY_COMPARE_WITH_TIMEOUT(frames.count(), 1, 30000);
+    QWidget *surface = stage->flash->focusProxy() ? stage->flash->focusProxy()->focusProxy() : nullptr;
+    QVERIFY(surface);
+    for (int click = 1; click <= 3; ++click) {
+        QTest::mouseClick(surface, Qt::LeftButton, {}, QPoint(100, 75));
+        QTRY_COMPARE_WITH_TIMEOUT(entries.count(), click, 5000);
+        QTRY_VERIFY(stage->elsewhere->hasFocus());
+    }
+}
+
+void TestFlash::blankingAPlayingMovie_data()
+{
+    QTest::addColumn<QString>("blankWith");
+    QTest::newRow("configuration folder alone") << "\\config\\";
+    QTest::newRow("missing file") << "\\config\\gone.swf";
+}
+
+void TestFlash::blankingAPlayingMovie()
+{
+    QFETCH(QString, blankWith);
+    auto stage = makeStage();
+    QSignalSpy frames(stage->flash, &TShockwaveFlash::firstFrameShown);
+    stage->flash->setMovie(m_tree.path() + QStringLiteral("\\config\\play.swf"));
+    QTRY_COMPARE_WITH_TIMEOUT(frames.count(), 1, 30000);
+    // The movie's magenta background is on screen …
+    QTRY_VERIFY_WITH_TIMEOUT(magentaPixels(stage->window.grab().toImage()) > 5000, 10000);
+    stage->flash->setMovie(m_tree.path() + blankWith);
+    QVERIFY(stage->flash->movieUrl().isEmpty());
+    QVERIFY(!stage->flash->isShowingMovie());
+    // … and gone once the control is blank.
+    QTRY_COMPARE_WITH_TIMEOUT(magentaPixels(stage->window.grab().toImage()), 0, 10000);
+}
+
+void TestFlash::hiddenControlDrawsNothingAndTakesMovies()
+{
+    auto stage = makeStage();
+    stage->flash->hide();
+    QSignalSpy frames(stage->flash, &TShockwaveFlash::firstFrameShown);
+    stage->flash->setMovie(m_tree.path() + QStringLiteral("\\config\\play.swf"));
+    QTest::qWait(1500);
+    QCOMPARE(magentaPixels(stage->window.grab().toImage()), 0);
+    QVERIFY(!stage->flash->movieUrl().isEmpty());
+    stage->flash->show();
+    QTRY_VERIFY_WITH_TIMEOUT(frames.count() >= 1, 30000);
+    QTRY_VERIFY_WITH_TIMEOUT(magentaPixels(stage->window.grab().toImage()) > 5000, 10000);
+}
+
+void TestFlash::handlerMayReloadOrCloseDuringItsEvent()
+{
+    auto stage = makeStage();
+    QSignalSpy commands(stage->flash, &TShockwaveFlash::OnFSCommand);
+    int reloads = 0;
+    // Reloads its own movie (which sends again) twice, then closes the window.
+    connect(stage->flash, &TShockwaveFlash::OnFSCommand, &stage->window,
+            [&](TShockwaveFlash *sender, const QString &, const QString &) {
+                if (++reloads <= 2) {
+                    sender->setMovie(m_tree.path() + QStringLiteral("\\config\\ok.swf"));
+                } else {
+                    sender->hide();
+                    stage->window.close();
+                }
+            });
+    stage->flash->setMovie(m_tree.path() + QStringLiteral("\\config\\ok.swf"));
+    QTRY_COMPARE_WITH_TIMEOUT(commands.count(), 3, 60000);
+    QTRY_VERIFY(!stage->window.isVisible());
+    stage.reset(); // tearing down right after the event must not crash either
+}
+
+MENU_TEST_MAIN(TestFlash)
+#include "tst_flash.moc"

@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QPushButton>
 
+#include <algorithm>
 #include <csignal>
 
 namespace testing {
@@ -17,8 +18,14 @@ int runTests(QObject *test, int argc, char **argv)
     std::vector<char *> arguments = FlashEngine::engineArguments(argc, argv);
     int count = static_cast<int>(arguments.size()) - 1;
     QApplication app(count, arguments.data());
-    // The test's own arguments only; the engine's switches are not for QTest.
-    return QTest::qExec(test, argc, argv);
+    // What Qt left of the command line, less the engine's switches.
+    QStringList testArguments = QCoreApplication::arguments();
+    testArguments.erase(std::remove_if(testArguments.begin(), testArguments.end(),
+                                       [](const QString &argument) {
+                                           return argument.startsWith(QLatin1String("--"));
+                                       }),
+                        testArguments.end());
+    return QTest::qExec(test, testArguments);
 }
 
 QString writeFile(const QString &path, const QByteArray &bytes)

@@ -56,6 +56,35 @@ swf::MovieSpec movieSpec(const std::string &label, int width, int height)
     return spec;
 }
 
+void writeMenuMovies(const QString &configFolder)
+{
+    const struct
+    {
+        const char *file;
+        const char *label;
+        int width, height;
+    } movies[] = {{"logo.swf", "LOGO", 121, 69}, {"ano.swf", "ANO", 373, 280},
+                  {"1ano.swf", "1", 373, 280},   {"2ano.swf", "2", 373, 280},
+                  {"3ano.swf", "3", 373, 280},   {"4ano.swf", "4", 373, 280},
+                  {"5ano.swf", "5", 373, 280},   {"n1.swf", "N1", 373, 280},
+                  {"n2.swf", "N2", 373, 280},    {"n3.swf", "N3", 373, 280}};
+    for (const auto &movie : movies) {
+        swf::MovieSpec spec = movieSpec(movie.label, movie.width, movie.height);
+        spec.moving = false;
+        writeMovie(configFolder + QLatin1Char('/') + QString::fromLatin1(movie.file), spec);
+    }
+    swf::MovieSpec ok = movieSpec("OK", 48, 23);
+    ok.moving = false;
+    ok.buttonSendsCommand = true;
+    ok.buttonCommand = {"ok", ""};
+    writeMovie(configFolder + QStringLiteral("/Ok.swf"), ok);
+    swf::MovieSpec sair = movieSpec("SAIR", 48, 23);
+    sair.moving = false;
+    sair.buttonSendsCommand = true;
+    sair.buttonCommand = {"Sair", ""};
+    writeMovie(configFolder + QStringLiteral("/Sair.swf"), sair);
+}
+
 BoxWatcher::BoxWatcher(QObject *parent) : QObject(parent)
 {
     connect(&m_timer, &QTimer::timeout, this, &BoxWatcher::poll);

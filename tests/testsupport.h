@@ -25,6 +25,18 @@ int runTests(QObject *test, int argc, char **argv);
 QString writeFile(const QString &path, const QByteArray &bytes = QByteArray("x"));
 void writeMovie(const QString &path, const swf::MovieSpec &spec);
 swf::MovieSpec movieSpec(const std::string &label, int width = 120, int height = 90);
+// Every movie the menu plays, in the given configuration folder.
+void writeMenuMovies(const QString &configFolder);
+// Walks every radio button, label and window of a widget's tree; finds a
+// named child or fails the test.
+template <typename T>
+T *child(QObject *parent, const char *name)
+{
+    T *found = parent->findChild<T *>(QLatin1String(name));
+    if (!found)
+        qFatal("no child %s", name);
+    return found;
+}
 
 struct SeenBox
 {

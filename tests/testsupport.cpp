@@ -1,6 +1,7 @@
 #include "testsupport.h"
 
 #include <QDir>
+#include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
 #include <QPushButton>
@@ -26,6 +27,40 @@ int runTests(QObject *test, int argc, char **argv)
                                        }),
                         testArguments.end());
     return QTest::qExec(test, testArguments);
+}
+
+bool waitUntil(const std::function<bool()> &condition, int milliseconds)
+{
+    if (condition())
+        return true;
+    QEventLoop loop;
+    QTimer poll;
+    QTimer deadline;
+    deadline.setSingleShot(true);
+    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+        // Tests run outside the application's own loop, where deferred
+        // deletes (a window that frees itself on close) would never happen.
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        if (condition())
+            loop.quit();
+    });
+    QObject::connect(&deadline, &QTimer::timeout, &loop, &QEventLoop::quit);
+    poll.start(20);
+    deadline.start(milliseconds);
+    loop.exec();
+    return condition();
+}
+
+void pause(int milliseconds)
+{
+    QEventLoop loop;
+    QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+bool waitForActive(QWidget *window)
+{
+    return waitUntil([window] { return window->isActiveWindow(); }, 5000);
 }
 
 QString writeFile(const QString &path, const QByteArray &bytes)

@@ -15,11 +15,19 @@
 #include <QTest>
 #include <QTimer>
 
+#include <functional>
 #include <vector>
 
 namespace testing {
 
 int runTests(QObject *test, int argc, char **argv);
+
+// Waits in a real event loop until the condition holds or the time is up.
+// QTest's own waits spin processEvents(), which starves the web engine's
+// message pump when several views load at once.
+bool waitUntil(const std::function<bool()> &condition, int milliseconds);
+void pause(int milliseconds);
+bool waitForActive(QWidget *window);
 
 // Writes a file (creating its folder); returns the path.
 QString writeFile(const QString &path, const QByteArray &bytes = QByteArray("x"));
@@ -62,6 +70,14 @@ private:
 };
 
 } // namespace testing
+
+#define WAIT_VERIFY(expression, milliseconds)                                                     \
+    QVERIFY2(testing::waitUntil([&]() -> bool { return (expression); }, (milliseconds)), #expression)
+#define WAIT_COMPARE(actual, expected, milliseconds)                                              \
+    do {                                                                                          \
+        (void)testing::waitUntil([&]() -> bool { return (actual) == (expected); }, (milliseconds)); \
+        QCOMPARE(actual, expected);                                                               \
+    } while (false)
 
 #define MENU_TEST_MAIN(TestClass)                                                                 \
     int main(int argc, char **argv)                                                               \

@@ -141,7 +141,7 @@ void TestContent::launchPassesArgumentsUntouched()
     testing::writeFile(root + QStringLiteral("/Manuais/3ano.PDF"));
     QVERIFY(content::launchProgram(root + QStringLiteral("\\MANUAIS\\READER.exe"),
                                    {root + QStringLiteral("\\manuais\\3ano.PDF")}));
-    QTRY_VERIFY(QFileInfo(record).size() > 0);
+    WAIT_VERIFY(QFileInfo(record).size() > 0, 5000);
     QFile file(record);
     QVERIFY(file.open(QIODevice::ReadOnly));
     QCOMPARE(QString::fromUtf8(file.readAll()),

@@ -74,7 +74,7 @@ std::unique_ptr<TestFlash::Stage> TestFlash::makeStage()
     layout->addWidget(stage->elsewhere);
     stage->window.show();
     stage->window.activateWindow();
-    if (!QTest::qWaitForWindowActive(&stage->window))
+    if (!testing::waitForActive(&stage->window))
         qWarning("window did not become active");
     return stage;
 }
@@ -146,7 +146,7 @@ void TestFlash::fsCommandOnLoadReachesTheWindow()
     auto stage = makeStage();
     QSignalSpy commands(stage->flash, &TShockwaveFlash::OnFSCommand);
     stage->flash->setMovie(m_tree.path() + QStringLiteral("\\config\\sair.swf"));
-    QTRY_COMPARE_WITH_TIMEOUT(commands.count(), 1, 30000);
+    WAIT_COMPARE(commands.count(), 1, 30000);
     QCOMPARE(commands.at(0).at(0).value<TShockwaveFlash *>(), stage->flash);
     QCOMPARE(commands.at(0).at(1).toString(), QStringLiteral("Sair"));
     QCOMPARE(commands.at(0).at(2).toString(), QStringLiteral("x"));
@@ -155,18 +155,21 @@ void TestFlash::fsCommandOnLoadReachesTheWindow()
 void TestFlash::clickingTheMovieEntersEachTime()
 {
     auto stage = makeStage();
+    // The window's first focus may have gone to the movie; start elsewhere.
+    stage->elsewhere->setFocus(Qt::OtherFocusReason);
+    WAIT_VERIFY(stage->elsewhere->hasFocus(), 5000);
     QSignalSpy frames(stage->flash, &TShockwaveFlash::firstFrameShown);
     QSignalSpy entries(stage->flash, &TShockwaveFlash::OnEnter);
     connect(stage->flash, &TShockwaveFlash::OnEnter, stage->elsewhere,
             [&stage] { stage->elsewhere->setFocus(Qt::OtherFocusReason); });
     stage->flash->setMovie(m_tree.path() + QStringLiteral("\\config\\play.swf"));
-    QTRY_COMPARE_WITH_TIMEOUT(frames.count(), 1, 30000);
+    WAIT_COMPARE(frames.count(), 1, 30000);
     QWidget *surface = stage->flash->focusProxy() ? stage->flash->focusProxy()->focusProxy() : nullptr;
     QVERIFY(surface);
     for (int click = 1; click <= 3; ++click) {
         QTest::mouseClick(surface, Qt::LeftButton, {}, QPoint(100, 75));
-        QTRY_COMPARE_WITH_TIMEOUT(entries.count(), click, 5000);
-        QTRY_VERIFY(stage->elsewhere->hasFocus());
+        WAIT_COMPARE(entries.count(), click, 5000);
+        WAIT_VERIFY(stage->elsewhere->hasFocus(), 5000);
     }
 }
 
@@ -183,14 +186,14 @@ void TestFlash::blankingAPlayingMovie()
     auto stage = makeStage();
     QSignalSpy frames(stage->flash, &TShockwaveFlash::firstFrameShown);
     stage->flash->setMovie(m_tree.path() + QStringLiteral("\\config\\play.swf"));
-    QTRY_COMPARE_WITH_TIMEOUT(frames.count(), 1, 30000);
+    WAIT_COMPARE(frames.count(), 1, 30000);
     // The movie's magenta background is on screen …
-    QTRY_VERIFY_WITH_TIMEOUT(magentaPixels(stage->window.grab().toImage()) > 5000, 10000);
+    WAIT_VERIFY(magentaPixels(stage->window.grab().toImage()) > 5000, 10000);
     stage->flash->setMovie(m_tree.path() + blankWith);
     QVERIFY(stage->flash->movieUrl().isEmpty());
     QVERIFY(!stage->flash->isShowingMovie());
     // … and gone once the control is blank.
-    QTRY_COMPARE_WITH_TIMEOUT(magentaPixels(stage->window.grab().toImage()), 0, 10000);
+    WAIT_COMPARE(magentaPixels(stage->window.grab().toImage()), 0, 10000);
 }
 
 void TestFlash::hiddenControlDrawsNothingAndTakesMovies()
@@ -199,12 +202,12 @@ void TestFlash::hiddenControlDrawsNothingAndTakesMovies()
     stage->flash->hide();
     QSignalSpy frames(stage->flash, &TShockwaveFlash::firstFrameShown);
     stage->flash->setMovie(m_tree.path() + QStringLiteral("\\config\\play.swf"));
-    QTest::qWait(1500);
+    testing::pause(1500);
     QCOMPARE(magentaPixels(stage->window.grab().toImage()), 0);
     QVERIFY(!stage->flash->movieUrl().isEmpty());
     stage->flash->show();
-    QTRY_VERIFY_WITH_TIMEOUT(frames.count() >= 1, 30000);
-    QTRY_VERIFY_WITH_TIMEOUT(magentaPixels(stage->window.grab().toImage()) > 5000, 10000);
+    WAIT_VERIFY(frames.count() >= 1, 30000);
+    WAIT_VERIFY(magentaPixels(stage->window.grab().toImage()) > 5000, 10000);
 }
 
 void TestFlash::handlerMayReloadOrCloseDuringItsEvent()
@@ -223,8 +226,8 @@ void TestFlash::handlerMayReloadOrCloseDuringItsEvent()
                 }
             });
     stage->flash->setMovie(m_tree.path() + QStringLiteral("\\config\\ok.swf"));
-    QTRY_COMPARE_WITH_TIMEOUT(commands.count(), 3, 60000);
-    QTRY_VERIFY(!stage->window.isVisible());
+    WAIT_COMPARE(commands.count(), 3, 60000);
+    WAIT_VERIFY(!stage->window.isVisible(), 5000);
     stage.reset(); // tearing down right after the event must not crash either
 }
 

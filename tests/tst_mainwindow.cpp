@@ -80,7 +80,7 @@ std::unique_ptr<TFRMmain> TestMainWindow::openWindow(const QList<int> &intros, b
     if (activate) {
         window->show();
         window->activateWindow();
-        if (!QTest::qWaitForWindowActive(window.get()))
+        if (!testing::waitForActive(window.get()))
             qWarning("main window did not become active");
     }
     return window;
@@ -259,8 +259,8 @@ void TestMainWindow::startUpSeries()
     // The first activation checks "1ºAno" and runs its handler.
     window->show();
     window->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(window.get()));
-    QTRY_VERIFY(testing::child<RadioButton>(window.get(), "rb1a")->isChecked());
+    QVERIFY(testing::waitForActive(window.get()));
+    WAIT_VERIFY(testing::child<RadioButton>(window.get(), "rb1a")->isChecked(), 5000);
     QCOMPARE(window->seriesCode(), QStringLiteral("1S"));
     QCOMPARE(lser->text(), QStringLiteral("1º Ano"));
     QCOMPARE(movieName(window.get(), "SWFinf"), QStringLiteral("1ano.swf"));
@@ -274,8 +274,8 @@ void TestMainWindow::missingContentStillComesUp()
     TFRMmain window;
     window.show();
     window.activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(&window));
-    QTRY_COMPARE(window.seriesCode(), QStringLiteral("1S"));
+    QVERIFY(testing::waitForActive(&window));
+    WAIT_COMPARE(window.seriesCode(), QStringLiteral("1S"), 5000);
     for (const char *name : {"SWF1", "SWFinf", "SWFok", "SWFsair"})
         QVERIFY(testing::child<TShockwaveFlash>(&window, name)->movieUrl().isEmpty());
     QCOMPARE(window.configDirectory(), root + QStringLiteral("\\config\\"));
@@ -391,7 +391,7 @@ void TestMainWindow::yearAndLevelStayChecked()
 void TestMainWindow::tabReachesOnlyCheckedButtons()
 {
     auto window = openWindow();
-    QTRY_VERIFY(testing::child<RadioButton>(window.get(), "rb1a")->hasFocus());
+    WAIT_VERIFY(testing::child<RadioButton>(window.get(), "rb1a")->hasFocus(), 5000);
     QTest::mouseClick(testing::child<RadioButton>(window.get(), "rbn22"), Qt::LeftButton, {},
                       QPoint(8, 8));
     // From the checked year the Tab key goes straight to the checked level,
@@ -438,7 +438,7 @@ void TestMainWindow::arrowKeysCheckInEachGroup()
     QTest::mouseClick(from, Qt::LeftButton, {}, QPoint(8, 8));
     QVERIFY(from->hasFocus());
     QTest::keyClick(from, static_cast<Qt::Key>(key));
-    QTRY_VERIFY(to->hasFocus());
+    WAIT_VERIFY(to->hasFocus(), 5000);
     QVERIFY(to->isChecked());
     QVERIFY(!from->isChecked());
     QCOMPARE(window->seriesCode(), code);
@@ -488,7 +488,7 @@ void TestMainWindow::showAndBlankTheAnimations()
     QCOMPARE(movieName(window.get(), "SWFok"), QStringLiteral("Ok.swf"));
     QCOMPARE(movieName(window.get(), "SWFsair"), QStringLiteral("Sair.swf"));
     QSignalSpy frames(preview, &TShockwaveFlash::firstFrameShown);
-    QTRY_VERIFY_WITH_TIMEOUT(frames.count() == 1 || preview->isShowingMovie(), 30000);
+    WAIT_VERIFY(frames.count() == 1 || preview->isShowingMovie(), 30000);
 }
 
 MENU_TEST_MAIN(TestMainWindow)

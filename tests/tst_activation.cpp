@@ -1,0 +1,360 @@
+// Activation end to end under Xvfb: real clicks on real movies, a recording
+// reader script started as a real process, the desktop fallback, the web
+// viewer shown modally, and the program itself closing on "Sair".
+#include "Main.h"
+#include "f_web.h"
+#include "flash.h"
+#include "globals.h"
+#include "radiobutton.h"
+#include "testsupport.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QPointer>
+#include <QPushButton>
+#include <QScreen>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+
+#include <memory>
+
+class TestActivation final : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void cleanup();
+    void secondEntryStartsTheReader_data();
+    void secondEntryStartsTheReader();
+    void oneEntryStartsNothing();
+    void entryThenNewYearUsesTheNewYear();
+    void okMovieActivates();
+    void desktopOpensWhatTheReaderCannot_data();
+    void desktopOpensWhatTheReaderCannot();
+    void webViewerRunsModally();
+    void sairClosesTheProgram_data();
+    void sairClosesTheProgram();
+    void missingEngineEndsWithAReport();
+
+private:
+    // A tree under the given folder name with movies, every manual and a
+    // reader that records its arguments.
+    QString makeTree(const QString &folder, bool withReader = true);
+    std::unique_ptr<TFRMmain> openWindow(const QString &tree);
+    void clickMovie(TFRMmain *window, const char *name);
+    static void click(TFRMmain *window, const char *radio);
+    QStringList recorded(const QString &name) const;
+
+    QTemporaryDir m_root;
+    QString m_previousDirectory;
+    QByteArray m_previousPath;
+    int m_trees = 0;
+};
+
+void TestActivation::initTestCase()
+{
+    QVERIFY(m_root.isValid());
+    m_previousDirectory = QDir::currentPath();
+    m_previousPath = qgetenv("PATH");
+    // A stand-in for the desktop's opener, first on PATH.
+    const QString bin = m_root.path() + QStringLiteral("/bin");
+    testing::writeFile(bin + QStringLiteral("/xdg-open"),
+                       "#!/bin/sh\nprintf '%s\\n' \"$@\" > '" + QFile::encodeName(m_root.path())
+                           + "/xdg-open.txt'\n");
+    QFile::setPermissions(bin + QStringLiteral("/xdg-open"),
+                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    qputenv("PATH", QFile::encodeName(bin) + ':' + m_previousPath);
+}
+
+void TestActivation::cleanup()
+{
+    QDir::setCurrent(m_previousDirectory);
+    QFile::remove(m_root.path() + QStringLiteral("/reader.txt"));
+    QFile::remove(m_root.path() + QStringLiteral("/xdg-open.txt"));
+}
+
+QString TestActivation::makeTree(const QString &folder, bool withReader)
+{
+    const QString root = m_root.path() + QStringLiteral("/%1/").arg(++m_trees) + folder;
+    testing::writeMenuMovies(root + QStringLiteral("/config"));
+    for (const char *name : {"1ano", "2ano", "3ano", "4ano", "5ano", "n1_1", "n1_2", "n1_3",
+                             "n2_1", "n2_2", "n3_1", "n3_2"})
+        testing::writeFile(root + QStringLiteral("/Manuais/%1.PDF").arg(QLatin1String(name)));
+    if (withReader) {
+        const QString reader = root + QStringLiteral("/Manuais/READER.exe");
+        testing::writeFile(reader, "#!/bin/sh\nprintf '%s\\n' \"$@\" > '"
+                                       + QFile::encodeName(m_root.path()) + "/reader.txt'\n");
+        QFile::setPermissions(reader, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+    return root;
+}
+
+std::unique_ptr<TFRMmain> TestActivation::openWindow(const QString &tree)
+{
+    QDir::setCurrent(tree);
+    auto window = std::make_unique<TFRMmain>();
+    window->show();
+    window->activateWindow();
+    if (!testing::waitForActive(window.get()))
+        qWarning("main window did not become active");
+    if (!testing::waitUntil([&] { return window->seriesCode() == QLatin1String("1S"); }, 5000))
+        qWarning("first activation did not check 1ºAno");
+    auto *preview = testing::child<TShockwaveFlash>(window.get(), "SWFinf");
+    if (!testing::waitUntil([preview] { return preview->isShowingMovie(); }, 30000))
+        qWarning("preview never showed its movie");
+    return window;
+}
+
+void TestActivation::clickMovie(TFRMmain *window, const char *name)
+{
+    auto *movie = testing::child<TShockwaveFlash>(window, name);
+    QWidget *surface = movie->focusProxy() ? movie->focusProxy()->focusProxy() : nullptr;
+    QVERIFY(surface);
+    QTest::mouseClick(surface, Qt::LeftButton, {}, surface->rect().center());
+}
+
+void TestActivation::click(TFRMmain *window, const char *radio)
+{
+    auto *button = testing::child<RadioButton>(window, radio);
+    QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(8, button->height() / 2));
+}
+
+QStringList TestActivation::recorded(const QString &name) const
+{
+    QFile file(m_root.path() + QLatin1Char('/') + name);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    QStringList lines = QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'));
+    lines.removeLast();
+    return lines;
+}
+
+void TestActivation::secondEntryStartsTheReader_data()
+{
+    QTest::addColumn<QString>("folder");
+    QTest::addColumn<QStringList>("clicks");
+    QTest::addColumn<QString>("manual");
+    QTest::newRow("3rd year") << "tree" << QStringList{QStringLiteral("rb3a")} << "3ano.PDF";
+    QTest::newRow("level chosen last")
+        << "tree" << QStringList{QStringLiteral("rb4a"), QStringLiteral("rbn12")} << "n1_2.PDF";
+    QTest::newRow("II-3 opens II-2") << "tree" << QStringList{QStringLiteral("rbn23")} << "n2_2.PDF";
+    QTest::newRow("III-3 opens III-2") << "tree" << QStringList{QStringLiteral("rbn33")} << "n3_2.PDF";
+    QTest::newRow("year after level")
+        << "tree" << QStringList{QStringLiteral("rbn31"), QStringLiteral("rb5a")} << "5ano.PDF";
+    QTest::newRow("spaces and a quote")
+        << "Coleção \"Escola\" 2024/Meu disco" << QStringList{QStringLiteral("rb2a")} << "2ano.PDF";
+}
+
+void TestActivation::secondEntryStartsTheReader()
+{
+    QFETCH(QString, folder);
+    QFETCH(QStringList, clicks);
+    QFETCH(QString, manual);
+    const QString tree = makeTree(folder);
+    auto window = openWindow(tree);
+    for (const QString &radio : clicks)
+        click(window.get(), qPrintable(radio));
+    clickMovie(window.get(), "SWFinf");
+    WAIT_COMPARE(vetor[0], 1, 5000);
+    WAIT_VERIFY(testing::child<QWidget>(window.get(), "P1")->hasFocus(), 5000);
+    clickMovie(window.get(), "SWFinf");
+    WAIT_COMPARE(recorded(QStringLiteral("reader.txt")),
+                              QStringList{tree + QStringLiteral("/Manuais/") + manual}, 10000);
+    QCOMPARE(manualCommandLine, tree + QStringLiteral("\\MANUAIS\\READER.exe ") + tree
+                                    + QStringLiteral("\\manuais\\") + manual);
+    // After the activation: the animations are back, the counters clear.
+    QCOMPARE(vetor[0], 0);
+    QVERIFY(testing::child<TShockwaveFlash>(window.get(), "SWFinf")->isVisible());
+    QVERIFY(!testing::child<TShockwaveFlash>(window.get(), "SWF1")->movieUrl().isEmpty());
+}
+
+void TestActivation::oneEntryStartsNothing()
+{
+    auto window = openWindow(makeTree(QStringLiteral("tree")));
+    clickMovie(window.get(), "SWFinf");
+    WAIT_COMPARE(vetor[0], 1, 5000);
+    testing::pause(1500);
+    QCOMPARE(recorded(QStringLiteral("reader.txt")), QStringList());
+    QVERIFY(manualCommandLine.isEmpty() || !manualCommandLine.contains(QLatin1String("1ano")));
+}
+
+void TestActivation::entryThenNewYearUsesTheNewYear()
+{
+    const QString tree = makeTree(QStringLiteral("tree"));
+    auto window = openWindow(tree);
+    clickMovie(window.get(), "SWFinf");
+    WAIT_COMPARE(vetor[0], 1, 5000);
+    click(window.get(), "rb4a");
+    QCOMPARE(vetor[0], 1);
+    auto *preview = testing::child<TShockwaveFlash>(window.get(), "SWFinf");
+    WAIT_VERIFY(preview->isShowingMovie(), 30000);
+    clickMovie(window.get(), "SWFinf");
+    WAIT_COMPARE(recorded(QStringLiteral("reader.txt")),
+                              QStringList{tree + QStringLiteral("/Manuais/4ano.PDF")}, 10000);
+}
+
+void TestActivation::okMovieActivates()
+{
+    const QString tree = makeTree(QStringLiteral("tree"));
+    auto window = openWindow(tree);
+    auto *ok = testing::child<TShockwaveFlash>(window.get(), "SWFok");
+    WAIT_VERIFY(ok->isShowingMovie(), 30000);
+    QSignalSpy commands(ok, &TShockwaveFlash::OnFSCommand);
+    click(window.get(), "rbn21");
+    clickMovie(window.get(), "SWFok");
+    WAIT_COMPARE(commands.count(), 1, 10000);
+    QCOMPARE(commands.at(0).at(1).toString(), QStringLiteral("ok"));
+    WAIT_COMPARE(recorded(QStringLiteral("reader.txt")),
+                              QStringList{tree + QStringLiteral("/Manuais/n2_1.PDF")}, 10000);
+}
+
+void TestActivation::desktopOpensWhatTheReaderCannot_data()
+{
+    QTest::addColumn<QString>("reader");
+    QTest::addColumn<bool>("manualPresent");
+    QTest::addColumn<bool>("opened");
+    QTest::newRow("windows reader") << "windows" << true << true;
+    QTest::newRow("not executable") << "plain" << true << true;
+    QTest::newRow("no reader") << "none" << true << true;
+    QTest::newRow("no reader, no manual") << "none" << false << false;
+}
+
+void TestActivation::desktopOpensWhatTheReaderCannot()
+{
+    QFETCH(QString, reader);
+    QFETCH(bool, manualPresent);
+    QFETCH(bool, opened);
+    const QString tree = makeTree(QStringLiteral("tree"), false);
+    const QString readerPath = tree + QStringLiteral("/Manuais/READER.exe");
+    if (reader == QLatin1String("windows")) {
+        testing::writeFile(readerPath, QByteArray("MZ\x90\0\3\0\0\0\4\0", 10));
+        QFile::setPermissions(readerPath, QFile::ReadOwner | QFile::ExeOwner);
+    } else if (reader == QLatin1String("plain")) {
+        testing::writeFile(readerPath, "#!/bin/sh\n");
+    }
+    if (!manualPresent)
+        QFile::remove(tree + QStringLiteral("/Manuais/3ano.PDF"));
+    auto window = openWindow(tree);
+    click(window.get(), "rb3a");
+    window->btokClick(nullptr);
+    if (opened) {
+        WAIT_COMPARE(recorded(QStringLiteral("xdg-open.txt")),
+                                  QStringList{tree + QStringLiteral("/Manuais/3ano.PDF")}, 10000);
+    } else {
+        testing::pause(1000);
+        QCOMPARE(recorded(QStringLiteral("xdg-open.txt")), QStringList());
+    }
+    QCOMPARE(recorded(QStringLiteral("reader.txt")), QStringList());
+}
+
+void TestActivation::webViewerRunsModally()
+{
+    const QString tree = makeTree(QStringLiteral("tree"));
+    auto window = openWindow(tree);
+    testing::child<RadioButton>(window.get(), "rb2")->setChecked(true);
+    QVERIFY(!testing::child<RadioButton>(window.get(), "rb1")->isChecked());
+    auto *preview = testing::child<TShockwaveFlash>(window.get(), "SWFinf");
+
+    int viewersSeen = 0;
+    QList<Tfrmweb *> viewers;
+    QPointer<Tfrmweb> firstViewer;
+    bool previewHiddenMeanwhile = false;
+    std::int32_t counterMeanwhile = -1;
+    bool modal = false;
+    QTimer closer;
+    connect(&closer, &QTimer::timeout, this, [&] {
+        if (!frmweb || !frmweb->isVisible() || viewers.contains(frmweb))
+            return;
+        ++viewersSeen;
+        viewers << frmweb;
+        if (!firstViewer)
+            firstViewer = frmweb;
+        // Maximised: it covers the screen's work area.
+        modal = frmweb->isModal() && QApplication::activeModalWidget() == frmweb
+            && frmweb->geometry() == frmweb->screen()->availableGeometry();
+        previewHiddenMeanwhile = !preview->isVisible();
+        counterMeanwhile = vetor[0];
+        QTest::mouseClick(frmweb->findChild<QPushButton *>(QStringLiteral("Button4")), Qt::LeftButton);
+    });
+    closer.start(100);
+
+    vetor[2] = 7; // cleared by the activation's last step, not before
+    window->btokClick(nullptr);
+    // btokClick returned: the viewer was shown and closed in between.
+    QCOMPARE(viewersSeen, 1);
+    QVERIFY(modal);
+    QVERIFY(previewHiddenMeanwhile);
+    QCOMPARE(counterMeanwhile, 0);
+    QCOMPARE(frmweb, nullptr);
+    QVERIFY(preview->isVisible());
+    QCOMPARE(vetor[2], 0);
+    QCOMPARE(recorded(QStringLiteral("reader.txt")), QStringList());
+
+    // The next activation opens a window of its own.
+    WAIT_VERIFY(firstViewer.isNull(), 5000); // the first one freed itself
+    viewers.clear();
+    window->btokClick(nullptr);
+    QCOMPARE(viewersSeen, 2);
+    QCOMPARE(frmweb, nullptr);
+}
+
+void TestActivation::sairClosesTheProgram_data()
+{
+    QTest::addColumn<QByteArray>("command");
+    QTest::addColumn<bool>("closes");
+    QTest::newRow("Sair") << QByteArray("Sair") << true;
+    QTest::newRow("sair") << QByteArray("sair") << false;
+    QTest::newRow("SAIR") << QByteArray("SAIR") << false;
+}
+
+void TestActivation::sairClosesTheProgram()
+{
+    QFETCH(QByteArray, command);
+    QFETCH(bool, closes);
+    const QString tree = makeTree(QStringLiteral("tree"));
+    // The exit movie sends its command as soon as it plays.
+    swf::MovieSpec sair = testing::movieSpec("SAIR", 48, 23);
+    sair.loadSendsCommand = true;
+    sair.loadCommand = {command.toStdString(), ""};
+    testing::writeMovie(tree + QStringLiteral("/config/Sair.swf"), sair);
+    QProcess program;
+    program.setWorkingDirectory(tree);
+    program.setProgram(QCoreApplication::applicationDirPath() + QStringLiteral("/apostilas"));
+    program.start();
+    QVERIFY(program.waitForStarted());
+    if (closes) {
+        QVERIFY2(program.waitForFinished(60000), "the program did not end");
+        QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(program.exitCode(), 0);
+    } else {
+        QVERIFY(!program.waitForFinished(8000));
+        program.kill();
+        program.waitForFinished();
+    }
+}
+
+void TestActivation::missingEngineEndsWithAReport()
+{
+    // The program alone, without the engine beside it.
+    const QString bin = m_root.path() + QStringLiteral("/lonely");
+    QDir().mkpath(bin);
+    QVERIFY(QFile::copy(QCoreApplication::applicationDirPath() + QStringLiteral("/apostilas"),
+                        bin + QStringLiteral("/apostilas")));
+    QProcess program;
+    program.setWorkingDirectory(makeTree(QStringLiteral("tree")));
+    program.setProgram(bin + QStringLiteral("/apostilas"));
+    program.start();
+    QVERIFY(program.waitForStarted());
+    // The error box waits for a person; its text is on stderr at once.
+    QByteArray errors;
+    WAIT_VERIFY((errors += program.readAllStandardError()).contains("/lonely/ruffle/ruffle.js"),
+                             20000);
+    program.kill();
+    program.waitForFinished();
+}
+
+MENU_TEST_MAIN(TestActivation)
+#include "tst_activation.moc"

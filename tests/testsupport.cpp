@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QPushButton>
+#include <QWindow>
 
 #include <algorithm>
 #include <csignal>
@@ -31,6 +32,9 @@ int runTests(QObject *test, int argc, char **argv)
 
 bool waitUntil(const std::function<bool()> &condition, int milliseconds)
 {
+    // Deferred deletes posted by the test function itself run only from
+    // its own level.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     if (condition())
         return true;
     QEventLoop loop;
@@ -60,7 +64,15 @@ void pause(int milliseconds)
 
 bool waitForActive(QWidget *window)
 {
-    return waitUntil([window] { return window->isActiveWindow(); }, 5000);
+    // Without a window manager X drops a focus request whose timestamp is
+    // older than the last focus change; ask again until one is taken.
+    return waitUntil(
+        [window] {
+            if (!window->isActiveWindow() && window->windowHandle())
+                window->windowHandle()->requestActivate();
+            return window->isActiveWindow();
+        },
+        5000);
 }
 
 QString writeFile(const QString &path, const QByteArray &bytes)

@@ -1,0 +1,375 @@
+// The web viewer against a real HTTP server on 127.0.0.1, under Xvfb.
+#include "appfilter.h"
+#include "contentserver.h"
+#include "f_web.h"
+#include "keyrouter.h"
+#include "testsupport.h"
+
+#include <QPointer>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QWebEngineHistory>
+#include <QWebEngineProfile>
+#include <QWebEngineView>
+
+#include <memory>
+
+namespace {
+
+// Serves a handful of fixed pages; "/slow.html" answers after two seconds.
+class PageServer final : public QObject
+{
+public:
+    PageServer()
+    {
+        connect(&m_server, &QTcpServer::newConnection, this, [this] {
+            while (QTcpSocket *socket = m_server.nextPendingConnection()) {
+                socket->setParent(this);
+                connect(socket, &QTcpSocket::readyRead, socket, [this, socket] { answer(socket); });
+            }
+        });
+        m_server.listen(QHostAddress::LocalHost);
+    }
+    QString host() const { return QStringLiteral("127.0.0.1:%1").arg(m_server.serverPort()); }
+    QStringList requested;
+
+private:
+    void answer(QTcpSocket *socket)
+    {
+        if (!socket->canReadLine() || socket->property("answered").toBool())
+            return;
+        socket->setProperty("answered", true);
+        const QList<QByteArray> request = socket->readLine().split(' ');
+        const QByteArray path = request.value(1);
+        requested << QString::fromLatin1(path);
+        QByteArray status = "200 OK";
+        QByteArray body;
+        // Each target fills a 60-pixel band, so a click at y = 30 + 60 n hits
+        // the n-th: next, slow, blank, open.
+        const QByteArray links =
+            "<style>body{margin:0} a,button{display:block;width:400px;height:60px;margin:0}</style>"
+            "<a id=\"next\" href=\"/page2.html\">next</a>"
+            "<a id=\"slow\" href=\"/slow.html\">slow</a>"
+            "<a id=\"blank\" target=\"_blank\" href=\"/page3.html\">blank</a>"
+            "<button id=\"open\" onclick=\"window.open('/page3.html')\">open</button>";
+        if (path == "/infantil/index.php")
+            body = "<html><head><title>infantil</title></head><body>" + links + "</body></html>";
+        else if (path == "/fund/index.php")
+            body = "<html><head><title>fund</title></head><body>" + links + "</body></html>";
+        else if (path == "/page2.html" || path == "/page3.html" || path == "/slow.html")
+            body = "<html><head><title>" + path.mid(1, 5) + "</title></head><body>" + links + "</body></html>";
+        else
+            status = "404 Not Found";
+        const QByteArray response = "HTTP/1.0 " + status
+            + "\r\nContent-Type: text/html\r\nConnection: close\r\nContent-Length: "
+            + QByteArray::number(body.size()) + "\r\n\r\n" + body;
+        const int delay = path == "/slow.html" ? 2000 : 0;
+        QTimer::singleShot(delay, socket, [socket, response] {
+            socket->write(response);
+            socket->disconnectFromHost();
+        });
+    }
+    QTcpServer m_server;
+};
+
+} // namespace
+
+class TestWebViewer final : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void startPages_data();
+    void startPages();
+    void backAndForwardQuietlyAtTheEnds();
+    void newWindowsAreRefused_data();
+    void newWindowsAreRefused();
+    void keysGoToThePageOnce();
+    void noShortcutsWhileLoading();
+    void closeButtonsFreeTheWindow_data();
+    void closeButtonsFreeTheWindow();
+    void layoutAtTwoWidths_data();
+    void layoutAtTwoWidths();
+    void unreachableServerIsTheViewsBusiness();
+
+private:
+    Tfrmweb *open(const QString &code);
+    QWebEngineView *view(Tfrmweb *viewer) const;
+    QString title(Tfrmweb *viewer) const;
+    void clickPage(Tfrmweb *viewer, int band);
+    void click(Tfrmweb *viewer, const char *button);
+    bool waitForTitle(Tfrmweb *viewer, const QString &title);
+
+    std::unique_ptr<PageServer> m_server;
+    QString m_code;
+};
+
+void TestWebViewer::initTestCase()
+{
+    m_server = std::make_unique<PageServer>();
+    web::setContentServer(m_server->host());
+}
+
+Tfrmweb *TestWebViewer::open(const QString &code)
+{
+    m_code = code;
+    auto *viewer = new Tfrmweb(nullptr, [this] { return m_code; });
+    frmweb = viewer;
+    viewer->show();
+    viewer->activateWindow();
+    if (!testing::waitForActive(viewer))
+        qWarning("viewer did not become active");
+    return viewer;
+}
+
+QWebEngineView *TestWebViewer::view(Tfrmweb *viewer) const
+{
+    return viewer->findChild<QWebEngineView *>(QStringLiteral("WebBrowser1"));
+}
+
+QString TestWebViewer::title(Tfrmweb *viewer) const
+{
+    return view(viewer)->url().isEmpty() ? QString() : view(viewer)->title();
+}
+
+void TestWebViewer::clickPage(Tfrmweb *viewer, int band)
+{
+    // A real click: script-made navigations right after a load count as
+    // redirects and replace the history entry.
+    QWidget *page = view(viewer)->focusProxy();
+    QVERIFY(page);
+    QTest::mouseClick(page, Qt::LeftButton, {}, QPoint(100, 30 + 60 * band));
+}
+
+void TestWebViewer::click(Tfrmweb *viewer, const char *button)
+{
+    QTest::mouseClick(testing::child<QPushButton>(viewer, button), Qt::LeftButton);
+}
+
+bool TestWebViewer::waitForTitle(Tfrmweb *viewer, const QString &expected)
+{
+    const bool reached = testing::waitUntil(
+        [&] { return title(viewer) == expected && !viewer->keyRouter()->isBusy(); }, 15000);
+    if (!reached)
+        qWarning() << "title" << title(viewer) << view(viewer)->url() << viewer->keyRouter()->isBusy();
+    return reached;
+}
+
+void TestWebViewer::startPages_data()
+{
+    QTest::addColumn<QString>("code");
+    QTest::addColumn<QString>("page");
+    QTest::newRow("1S") << "1S" << "/infantil/index.php";
+    for (const char *code : {"2S", "3S", "4S", "5S"})
+        QTest::newRow(code) << code << "/fund/index.php";
+    for (const char *code : {"N1", "N2", "N3", "", "1s", "6S"})
+        QTest::newRow(*code ? code : "empty") << code << "";
+}
+
+void TestWebViewer::startPages()
+{
+    QFETCH(QString, code);
+    QFETCH(QString, page);
+    m_server->requested.clear();
+    QPointer<Tfrmweb> viewer = open(code);
+    QVERIFY(view(viewer)->page()->profile()->isOffTheRecord());
+    if (page.isEmpty()) {
+        click(viewer, "Button1"); // "Inicio" does nothing either
+        testing::pause(800);
+        QVERIFY(view(viewer)->url().isEmpty());
+        QCOMPARE(m_server->requested, QStringList());
+    } else {
+        WAIT_COMPARE(view(viewer)->url().toString(),
+                     QStringLiteral("http://") + m_server->host() + page, 15000);
+        QCOMPARE(m_server->requested.value(0), page);
+    }
+    viewer->close();
+}
+
+void TestWebViewer::backAndForwardQuietlyAtTheEnds()
+{
+    testing::BoxWatcher boxes;
+    QPointer<Tfrmweb> viewer = open(QStringLiteral("3S"));
+    QVERIFY(waitForTitle(viewer, QStringLiteral("fund")));
+    click(viewer, "Button2"); // nothing earlier
+    click(viewer, "Button3"); // nothing later
+    testing::pause(500);
+    QCOMPARE(title(viewer), QStringLiteral("fund"));
+    clickPage(viewer, 0);
+    QVERIFY(waitForTitle(viewer, QStringLiteral("page2")));
+    click(viewer, "Button2");
+    QVERIFY(waitForTitle(viewer, QStringLiteral("fund")));
+    click(viewer, "Button3");
+    QVERIFY(waitForTitle(viewer, QStringLiteral("page2")));
+    click(viewer, "Button3");
+    testing::pause(500);
+    QCOMPARE(title(viewer), QStringLiteral("page2"));
+    // "Inicio" goes back to the series' start page.
+    click(viewer, "Button1");
+    QVERIFY(waitForTitle(viewer, QStringLiteral("fund")));
+    QCOMPARE(view(viewer)->history()->count(), 3);
+    QVERIFY(boxes.seen.empty());
+    viewer->close();
+}
+
+void TestWebViewer::newWindowsAreRefused_data()
+{
+    QTest::addColumn<int>("band");
+    QTest::newRow("link with a target") << 2;
+    QTest::newRow("window.open") << 3;
+}
+
+void TestWebViewer::newWindowsAreRefused()
+{
+    QFETCH(int, band);
+    QPointer<Tfrmweb> viewer = open(QStringLiteral("1S"));
+    QVERIFY(waitForTitle(viewer, QStringLiteral("infantil")));
+    const int windows = QApplication::topLevelWidgets().size();
+    m_server->requested.clear();
+    clickPage(viewer, band);
+    testing::pause(1500);
+    QCOMPARE(QApplication::topLevelWidgets().size(), windows);
+    QCOMPARE(title(viewer), QStringLiteral("infantil"));
+    QVERIFY(!m_server->requested.contains(QStringLiteral("/page3.html")));
+    viewer->close();
+}
+
+void TestWebViewer::keysGoToThePageOnce()
+{
+    QPointer<Tfrmweb> viewer = open(QStringLiteral("1S"));
+    QVERIFY(waitForTitle(viewer, QStringLiteral("infantil")));
+    clickPage(viewer, 0);
+    QVERIFY(waitForTitle(viewer, QStringLiteral("page2")));
+    QCOMPARE(appfilter::current(), viewer->keyRouter());
+
+    // Keys the page leaves alone do not come back to the window.
+    int keysAtWindow = 0;
+    struct Counter final : QObject
+    {
+        int *count;
+        explicit Counter(int *c) : count(c) {}
+        bool eventFilter(QObject *, QEvent *event) override
+        {
+            if (event->type() == QEvent::KeyPress)
+                ++*count;
+            return false;
+        }
+    } counter(&keysAtWindow);
+    viewer->installEventFilter(&counter);
+    testing::child<QWidget>(viewer, "p1")->installEventFilter(&counter);
+
+    QWidget *page = view(viewer)->focusProxy();
+    QVERIFY(page);
+    page->setFocus(Qt::MouseFocusReason);
+    for (Qt::Key key : {Qt::Key_A, Qt::Key_Escape, Qt::Key_F1, Qt::Key_Backspace, Qt::Key_Left,
+                        Qt::Key_Right})
+        QTest::keyClick(page, key);
+    testing::pause(1000);
+    QCOMPARE(title(viewer), QStringLiteral("page2")); // Backspace did not go back
+    QCOMPARE(keysAtWindow, 0);
+    QVERIFY(viewer->isVisible());                     // nor did Escape close it
+
+    QTest::keyClick(page, Qt::Key_Left, Qt::AltModifier);
+    QVERIFY(waitForTitle(viewer, QStringLiteral("infantil")));
+    QTest::keyClick(page, Qt::Key_Right, Qt::AltModifier);
+    QVERIFY(waitForTitle(viewer, QStringLiteral("page2")));
+
+    // The window's own buttons still get their keys.
+    auto *fechar = testing::child<QPushButton>(viewer, "Button4");
+    fechar->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(fechar, Qt::Key_Space);
+    WAIT_VERIFY(viewer.isNull() || !viewer->isVisible(), 5000);
+    QCOMPARE(appfilter::current(), nullptr);
+}
+
+void TestWebViewer::noShortcutsWhileLoading()
+{
+    QPointer<Tfrmweb> viewer = open(QStringLiteral("1S"));
+    QVERIFY(waitForTitle(viewer, QStringLiteral("infantil")));
+    clickPage(viewer, 1);
+    QVERIFY(testing::waitUntil([&] { return viewer->keyRouter()->isBusy(); }, 5000));
+    QWidget *page = view(viewer)->focusProxy();
+    page->setFocus(Qt::MouseFocusReason);
+    QTest::keyClick(page, Qt::Key_Left, Qt::AltModifier);
+    QVERIFY(waitForTitle(viewer, QStringLiteral("slow.")));
+    testing::pause(500);
+    QCOMPARE(title(viewer), QStringLiteral("slow."));
+    viewer->close();
+}
+
+void TestWebViewer::closeButtonsFreeTheWindow_data()
+{
+    QTest::addColumn<QString>("button");
+    QTest::newRow("Fechar") << "Button4";
+    QTest::newRow("X") << "b1";
+}
+
+void TestWebViewer::closeButtonsFreeTheWindow()
+{
+    QFETCH(QString, button);
+    QObject *before = appfilter::current();
+    QPointer<Tfrmweb> viewer = open(QStringLiteral("2S"));
+    QVERIFY(waitForTitle(viewer, QStringLiteral("fund")));
+    QCOMPARE(frmweb, viewer.data());
+    QCOMPARE(testing::child<QPushButton>(viewer, "Button4")->text(), QStringLiteral("Fechar"));
+    QTest::mouseClick(viewer->findChild<QPushButton *>(button), Qt::LeftButton);
+    QCOMPARE(frmweb, nullptr);
+    WAIT_VERIFY(viewer.isNull(), 5000);
+    QCOMPARE(appfilter::current(), before);
+}
+
+void TestWebViewer::layoutAtTwoWidths_data()
+{
+    QTest::addColumn<int>("width");
+    QTest::addColumn<int>("closeLeft");
+    QTest::addColumn<int>("nextShown"); // pixels of "Proximo>>" inside the strip
+    QTest::newRow("design") << 741 << 708 << 0;
+    QTest::newRow("850") << 850 << 815 << 42;
+    QTest::newRow("1024") << 1024 << 985 << 90;
+}
+
+void TestWebViewer::layoutAtTwoWidths()
+{
+    QFETCH(int, width);
+    QFETCH(int, closeLeft);
+    QFETCH(int, nextShown);
+    QPointer<Tfrmweb> viewer = open(QStringLiteral("N1"));
+    viewer->resize(width, 600);
+    QCOMPARE(testing::child<QWidget>(viewer, "p3")->geometry(), QRect(0, 0, width, 30));
+    QCOMPARE(testing::child<QWidget>(viewer, "p2")->geometry(), QRect(0, 526, width, 74));
+    QCOMPARE(testing::child<QWidget>(viewer, "p1")->geometry(), QRect(0, 30, width, 496));
+    QCOMPARE(view(viewer)->geometry(), QRect(2, 2, width - 4, 492));
+    QCOMPARE(testing::child<QWidget>(viewer, "b1")->geometry(), QRect(closeLeft, 1, 34, 25));
+    QCOMPARE(testing::child<QWidget>(viewer, "Button4")->geometry(), QRect(176, 24, 95, 25));
+    QCOMPARE(testing::child<QWidget>(viewer, "Button2")->geometry(), QRect(360, 24, 95, 25));
+    QCOMPARE(testing::child<QWidget>(viewer, "Button1")->geometry(), QRect(594, 24, 75, 25));
+    auto *next = testing::child<QWidget>(viewer, "Button3");
+    QCOMPARE(next->geometry(), QRect(808, 24, 90, 25));
+    QCOMPARE(next->visibleRegion().boundingRect().width(), nextShown);
+    viewer->close();
+}
+
+void TestWebViewer::unreachableServerIsTheViewsBusiness()
+{
+    testing::BoxWatcher boxes;
+    web::setContentServer(QStringLiteral("127.0.0.1:1"));
+    QPointer<Tfrmweb> viewer = open(QStringLiteral("1S"));
+    QSignalSpy finished(view(viewer), &QWebEngineView::loadFinished);
+    WAIT_VERIFY(finished.count() >= 1, 15000);
+    QCOMPARE(finished.first().first().toBool(), false);
+    click(viewer, "Button1");
+    click(viewer, "Button2");
+    click(viewer, "Button3");
+    testing::pause(500);
+    QVERIFY(viewer->isVisible());
+    QVERIFY(boxes.seen.empty());
+    click(viewer, "b1");
+    WAIT_VERIFY(viewer.isNull(), 5000);
+    web::setContentServer(m_server->host());
+}
+
+MENU_TEST_MAIN(TestWebViewer)
+#include "tst_webviewer.moc"

@@ -1,0 +1,200 @@
+// The hidden "Copia" action end to end: the real window, catalogs written
+// by the test, the completion notice and the error box as the user sees them.
+#include "Main.h"
+#include "apptitle.h"
+#include "errorbox.h"
+#include "testsupport.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QPushButton>
+#include <QTemporaryDir>
+
+namespace {
+
+const QByteArray kFields =
+    "<FIELD attrname=\"TEM_XML\" fieldtype=\"string\" WIDTH=\"1\"/>"
+    "<FIELD attrname=\"caminho2\" fieldtype=\"string\" WIDTH=\"255\"/>";
+
+QByteArray packet(const QByteArray &fields, const QByteArray &rows)
+{
+    return "<?xml version=\"1.0\" standalone=\"yes\"?><DATAPACKET Version=\"2.0\"><METADATA><FIELDS>"
+        + fields + "</FIELDS><PARAMS/></METADATA><ROWDATA>" + rows + "</ROWDATA></DATAPACKET>";
+}
+
+QByteArray digest(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly)
+        ? QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256)
+        : QByteArray();
+}
+
+} // namespace
+
+class TestCatalogAction final : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void cleanup();
+    void errorBoxText_data();
+    void errorBoxText();
+    void pressCopiesAndSaysSo();
+    void everyPressMakesAWholePass();
+    void errorsReachTheErrorBox_data();
+    void errorsReachTheErrorBox();
+
+private:
+    QString makeTree();
+    void press(TFRMmain *window);
+
+    QTemporaryDir m_root;
+    QString m_previousDirectory;
+    int m_trees = 0;
+};
+
+void TestCatalogAction::initTestCase()
+{
+    QVERIFY(m_root.isValid());
+    m_previousDirectory = QDir::currentPath();
+}
+
+void TestCatalogAction::cleanup()
+{
+    QDir::setCurrent(m_previousDirectory);
+}
+
+QString TestCatalogAction::makeTree()
+{
+    const QString root = m_root.path() + QStringLiteral("/%1").arg(++m_trees);
+    testing::writeFile(root + QStringLiteral("/proj.exe"), "program v2");
+    for (const char *folder : {"escolas/norte", "escolas/sul", "escolas/leste"})
+        QDir().mkpath(root + QLatin1Char('/') + QLatin1String(folder));
+    QDir::setCurrent(root);
+    return root;
+}
+
+void TestCatalogAction::press(TFRMmain *window)
+{
+    // The button is hidden, as in the form; a click is what the action answers to.
+    testing::child<QPushButton>(window, "Button1")->click();
+}
+
+void TestCatalogAction::errorBoxText_data()
+{
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("letter") << "Permission denied" << "Permission denied.";
+    QTest::newRow("full stop") << "Done." << "Done.";
+    QTest::newRow("closing bracket sorts before") << "(linha 1)" << "(linha 1)";
+    QTest::newRow("comma sorts before") << "a," << "a,";
+    QTest::newRow("space sorts before") << "a " << "a ";
+    QTest::newRow("empty") << "" << "";
+    QTest::newRow("accent") << "não" << "não.";
+}
+
+void TestCatalogAction::errorBoxText()
+{
+    QFETCH(QString, message);
+    QFETCH(QString, shown);
+    QCOMPARE(::errorBoxText(message), shown);
+}
+
+void TestCatalogAction::pressCopiesAndSaysSo()
+{
+    const QString root = makeTree();
+    testing::writeFile(root + QStringLiteral("/escolas/sul/proj.exe"), "program v1");
+    const QString catalog = testing::writeFile(
+        root + QStringLiteral("/Config/educ1.xml"),
+        packet(kFields, "<ROW TEM_XML=\"S\" caminho2=\"&#092;escolas&#092;norte\"/>"
+                        "<ROW TEM_XML=\"S\" caminho2=\"&#092;escolas&#092;sul\"/>"
+                        "<ROW TEM_XML=\"N\" caminho2=\"&#092;escolas&#092;leste\"/>"));
+    const QByteArray before = digest(catalog);
+    TFRMmain window;
+    testing::BoxWatcher boxes;
+    press(&window);
+    QCOMPARE(boxes.seen.size(), std::size_t(1));
+    QCOMPARE(boxes.seen[0].text, QStringLiteral("fim da copia"));
+    QCOMPARE(boxes.seen[0].title, content::applicationTitle(QCoreApplication::applicationFilePath()));
+    QCOMPARE(boxes.seen[0].title, QStringLiteral("tst_catalogaction"));
+    QCOMPARE(boxes.seen[0].icon, QMessageBox::NoIcon);
+    QCOMPARE(boxes.seen[0].buttons, QStringList{QStringLiteral("OK")});
+    QCOMPARE(digest(root + QStringLiteral("/escolas/norte/proj.exe")), digest(root + QStringLiteral("/proj.exe")));
+    QFile kept(root + QStringLiteral("/escolas/sul/proj.exe"));
+    QVERIFY(kept.open(QIODevice::ReadOnly));
+    QCOMPARE(kept.readAll(), QByteArray("program v1"));
+    QVERIFY(!QFileInfo::exists(root + QStringLiteral("/escolas/leste/proj.exe")));
+    QCOMPARE(digest(catalog), before);
+}
+
+void TestCatalogAction::everyPressMakesAWholePass()
+{
+    const QString root = makeTree();
+    testing::writeFile(root + QStringLiteral("/config/educ1.xml"),
+                       packet(kFields, "<ROW TEM_XML=\"S\" caminho2=\"&#092;escolas&#092;norte\"/>"));
+    TFRMmain window;
+    testing::BoxWatcher boxes;
+    const QString copy = root + QStringLiteral("/escolas/norte/proj.exe");
+    press(&window);
+    QVERIFY(QFileInfo::exists(copy));
+    QVERIFY(QFile::remove(copy));
+    press(&window);
+    QVERIFY(QFileInfo::exists(copy));
+    // The catalog is read afresh: a record added in between counts.
+    testing::writeFile(root + QStringLiteral("/config/educ1.xml"),
+                       packet(kFields, "<ROW TEM_XML=\"S\" caminho2=\"&#092;escolas&#092;norte\"/>"
+                                       "<ROW TEM_XML=\"S\" caminho2=\"&#092;escolas&#092;leste\"/>"));
+    press(&window);
+    QVERIFY(QFileInfo::exists(root + QStringLiteral("/escolas/leste/proj.exe")));
+    QCOMPARE(boxes.seen.size(), std::size_t(3));
+    for (const testing::SeenBox &box : boxes.seen)
+        QCOMPARE(box.text, QStringLiteral("fim da copia"));
+}
+
+void TestCatalogAction::errorsReachTheErrorBox_data()
+{
+    QTest::addColumn<QByteArray>("catalog"); // "-" for no file
+    QTest::addColumn<QString>("text");
+    QTest::newRow("missing") << QByteArray("-") << "cdxtb: Missing data provider or data packet.";
+    QTest::newRow("empty") << QByteArray() << "cdxtb: Missing data provider or data packet.";
+    QTest::newRow("no TEM_XML")
+        << packet("<FIELD attrname=\"caminho2\" fieldtype=\"string\"/>", "<ROW caminho2=\"x\"/>")
+        << "cdxtb: Field 'TEM_XML' not found.";
+    QTest::newRow("no caminho2")
+        << packet("<FIELD attrname=\"TEM_XML\" fieldtype=\"string\"/>", "<ROW TEM_XML=\"S\"/>")
+        << "cdxtb: Field 'caminho2' not found.";
+    QTest::newRow("not XML") << QByteArray("<DATAPACKET><ROW a=\"1></DATAPACKET>")
+                             << "O catálogo não é um pacote de dados válido: atributo malformado "
+                                "(linha 1, coluna 21).";
+}
+
+void TestCatalogAction::errorsReachTheErrorBox()
+{
+    QFETCH(QByteArray, catalog);
+    QFETCH(QString, text);
+    const QString root = makeTree();
+    if (catalog != "-")
+        testing::writeFile(root + QStringLiteral("/config/educ1.xml"), catalog);
+    TFRMmain window;
+    testing::BoxWatcher boxes;
+    press(&window);
+    QCOMPARE(boxes.seen.size(), std::size_t(1));
+    QCOMPARE(boxes.seen[0].text, text);
+    QCOMPARE(boxes.seen[0].icon, QMessageBox::Critical);
+    QCOMPARE(boxes.seen[0].title, QStringLiteral("tst_catalogaction"));
+    QVERIFY(!QFileInfo::exists(root + QStringLiteral("/escolas/norte/proj.exe")));
+    // The program goes on: a later press with a good catalog completes.
+    testing::writeFile(root + QStringLiteral("/config/educ1.xml"),
+                       packet(kFields, "<ROW TEM_XML=\"S\" caminho2=\"&#092;escolas&#092;norte\"/>"));
+    press(&window);
+    QCOMPARE(boxes.seen.size(), std::size_t(2));
+    QCOMPARE(boxes.seen[1].text, QStringLiteral("fim da copia"));
+    QVERIFY(QFileInfo::exists(root + QStringLiteral("/escolas/norte/proj.exe")));
+}
+
+MENU_TEST_MAIN(TestCatalogAction)
+#include "tst_catalogaction.moc"

@@ -10,8 +10,11 @@
 #include <QImage>
 #include <QLineEdit>
 #include <QSignalSpy>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QVBoxLayout>
+#include <QWebEngineView>
 #include <QWidget>
 
 class TestFlash final : public QObject
@@ -30,6 +33,8 @@ private Q_SLOTS:
     void blankingAPlayingMovie();
     void hiddenControlDrawsNothingAndTakesMovies();
     void handlerMayReloadOrCloseDuringItsEvent();
+    void moviesStayOffTheNetwork_data();
+    void moviesStayOffTheNetwork();
 
 private:
     struct Stage
@@ -229,6 +234,56 @@ void TestFlash::handlerMayReloadOrCloseDuringItsEvent()
     WAIT_COMPARE(commands.count(), 3, 60000);
     WAIT_VERIFY(!stage->window.isVisible(), 5000);
     stage.reset(); // tearing down right after the event must not crash either
+}
+
+void TestFlash::moviesStayOffTheNetwork_data()
+{
+    // A movie may run script in its page (allowScriptAccess is on for its
+    // fscommands); whatever it tries, nothing leaves the program.
+    QTest::addColumn<QString>("script");
+    QTest::newRow("image") << "new Image().src = '%1/image';";
+    QTest::newRow("request") << "var x = new XMLHttpRequest(); x.open('GET', '%1/xhr'); x.send();";
+    QTest::newRow("fetch") << "fetch('%1/fetch').catch(function () {});";
+    QTest::newRow("navigate away") << "location.href = '%1/away';";
+    QTest::newRow("new window") << "window.open('%1/window');";
+    QTest::newRow("movie getURL") << "";
+}
+
+void TestFlash::moviesStayOffTheNetwork()
+{
+    QFETCH(QString, script);
+    QTcpServer server;
+    QVERIFY(server.listen(QHostAddress::LocalHost));
+    int connections = 0;
+    connect(&server, &QTcpServer::newConnection, this, [&] {
+        while (QTcpSocket *socket = server.nextPendingConnection()) {
+            ++connections;
+            socket->deleteLater();
+        }
+    });
+    const QString address = QStringLiteral("http://127.0.0.1:%1").arg(server.serverPort());
+    swf::MovieSpec spec = testing::movieSpec("NET");
+    spec.loadUrl = (address + QStringLiteral("/geturl")).toStdString();
+    spec.loadUrlTarget = "_self";
+    spec.loadSendsCommand = true; // shows the frame's actions have run
+    spec.loadCommand = {"done", ""};
+    testing::writeMovie(m_config + QStringLiteral("/net.swf"), spec);
+
+    auto stage = makeStage();
+    const int windows = QApplication::topLevelWidgets().size();
+    QSignalSpy commands(stage->flash, &TShockwaveFlash::OnFSCommand);
+    stage->flash->setMovie(m_tree.path() + QStringLiteral("\\config\\net.swf"));
+    WAIT_COMPARE(commands.count(), 1, 30000);
+    auto *view = qobject_cast<QWebEngineView *>(stage->flash->focusProxy());
+    QVERIFY(view);
+    const QUrl host = view->url();
+    if (!script.isEmpty())
+        view->page()->runJavaScript(script.arg(address));
+    testing::pause(2000);
+    QCOMPARE(connections, 0);
+    QCOMPARE(QApplication::topLevelWidgets().size(), windows);
+    QCOMPARE(view->url(), host);
+    QVERIFY(magentaPixels(stage->window.grab().toImage()) > 5000);
 }
 
 MENU_TEST_MAIN(TestFlash)

@@ -225,7 +225,7 @@ const std::map<char, std::array<int, 5>> &glyphs()
         {'0', {7, 5, 5, 5, 7}}, {'1', {2, 6, 2, 2, 7}}, {'2', {7, 1, 7, 4, 7}},
         {'3', {7, 1, 7, 1, 7}}, {'4', {5, 5, 7, 1, 1}}, {'5', {7, 4, 7, 1, 7}},
         {'6', {7, 4, 7, 5, 7}}, {'7', {7, 1, 1, 2, 2}}, {'8', {7, 5, 7, 5, 7}},
-        {'9', {7, 5, 7, 1, 7}}, {'A', {2, 5, 7, 5, 5}}, {'B', {6, 5, 6, 5, 6}},
+        {'9', {7, 5, 7, 1, 7}}, {'A', {7, 5, 7, 5, 5}}, {'B', {6, 5, 6, 5, 6}},
         {'C', {7, 4, 4, 4, 7}}, {'D', {6, 5, 5, 5, 6}}, {'E', {7, 4, 6, 4, 7}},
         {'F', {7, 4, 6, 4, 4}}, {'G', {7, 4, 5, 5, 7}}, {'H', {5, 5, 7, 5, 5}},
         {'I', {7, 2, 2, 2, 7}}, {'J', {1, 1, 1, 5, 7}}, {'K', {5, 5, 6, 5, 5}},
@@ -268,17 +268,22 @@ std::vector<Polygon> labelPolygons(const std::string &label, int width, int heig
     return polygons;
 }
 
-std::vector<std::uint8_t> getUrlAction(const Command &command)
+std::vector<std::uint8_t> getUrlAction(const std::string &url, const std::string &target)
 {
     BitWriter body;
-    body.string("FSCommand:" + command.command);
-    body.string(command.args);
+    body.string(url);
+    body.string(target);
     const std::vector<std::uint8_t> payload = body.take();
     BitWriter w;
     w.u8(0x83);
     w.u16(static_cast<std::uint16_t>(payload.size()));
     w.append(payload);
     return w.take();
+}
+
+std::vector<std::uint8_t> getUrlAction(const Command &command)
+{
+    return getUrlAction("FSCommand:" + command.command, command.args);
 }
 
 std::vector<std::uint8_t> placeObject(std::uint16_t depth, std::uint16_t character, int x, int y,
@@ -365,9 +370,12 @@ std::vector<std::uint8_t> writeMovie(const MovieSpec &spec)
                 tag(tags, 26, placeObject(2, 2, 0, 0, false));
             if (spec.buttonSendsCommand)
                 tag(tags, 26, placeObject(4, 5, 0, 0, false));
-            if (spec.loadSendsCommand) {
+            if (spec.loadSendsCommand || !spec.loadUrl.empty()) {
                 BitWriter actions;
-                actions.append(getUrlAction(spec.loadCommand));
+                if (!spec.loadUrl.empty())
+                    actions.append(getUrlAction(spec.loadUrl, spec.loadUrlTarget));
+                if (spec.loadSendsCommand)
+                    actions.append(getUrlAction(spec.loadCommand));
                 actions.u8(0x07); // stop: the command is sent once
                 actions.u8(0);
                 tag(tags, 12, actions.take()); // DoAction

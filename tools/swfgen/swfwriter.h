@@ -36,6 +36,8 @@ struct MovieSpec
     bool moving = true;            // a dot that crosses the stage in a loop
     bool buttonSendsCommand = false;
     Command buttonCommand;         // sent when the stage is clicked (released)
+    std::string loadUrl;           // a plain getURL from the first frame, if not empty
+    std::string loadUrlTarget;
     bool loadSendsCommand = false;
     Command loadCommand;           // sent once from the first frame; the timeline then stops
 };

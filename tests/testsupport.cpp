@@ -15,9 +15,7 @@ namespace testing {
 int runTests(QObject *test, int argc, char **argv)
 {
     std::signal(SIGXFSZ, SIG_IGN);
-    FlashEngine::registerScheme();
-    QApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
-    std::vector<char *> arguments = FlashEngine::engineArguments(argc, argv);
+    std::vector<char *> arguments = FlashEngine::prepareApplication(argc, argv);
     int count = static_cast<int>(arguments.size()) - 1;
     QApplication app(count, arguments.data());
     // What Qt left of the command line, less the engine's switches.

@@ -18,9 +18,7 @@ int main(int argc, char **argv)
 {
     // A copy that outgrows a file-size limit must fail, not end the program.
     std::signal(SIGXFSZ, SIG_IGN);
-    FlashEngine::registerScheme();
-    QApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
-    std::vector<char *> arguments = FlashEngine::engineArguments(argc, argv);
+    std::vector<char *> arguments = FlashEngine::prepareApplication(argc, argv);
     int count = static_cast<int>(arguments.size()) - 1;
     QApplication app(count, arguments.data());
     installFontSubstitutes();

@@ -55,6 +55,13 @@ void FlashEngine::registerScheme()
         qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
 }
 
+std::vector<char *> FlashEngine::prepareApplication(int argc, char **argv)
+{
+    registerScheme();
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    return engineArguments(argc, argv);
+}
+
 std::vector<char *> FlashEngine::engineArguments(int argc, char **argv)
 {
     static char rendererLimit[] = "--renderer-process-limit=1";

@@ -27,10 +27,12 @@ public:
         using std::runtime_error::runtime_error;
     };
 
-    // Must run before the application object exists.
+    // Everything that must happen before the application object exists:
+    // the scheme, shared GL contexts, the web engine's switches. Returns the
+    // argument vector (null-terminated) to build the application object with.
+    static std::vector<char *> prepareApplication(int argc, char **argv);
     static void registerScheme();
-    // Command-line switches for the web engine, appended to argv before the
-    // application object is made: one renderer process for all players.
+    // argv plus the web engine's switches: one renderer process for all players.
     static std::vector<char *> engineArguments(int argc, char **argv);
 
     // The engine, created on first use. Throws Unavailable naming what is

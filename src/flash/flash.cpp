@@ -5,28 +5,19 @@
 #include "flashpage.h"
 
 #include <QApplication>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <QWebChannel>
 #include <QWebEngineView>
 
 TShockwaveFlash::TShockwaveFlash(QWidget *parent) : QWidget(parent)
 {
-    FlashEngine *engine = FlashEngine::instance();
-    auto *layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    m_view = new QWebEngineView(this);
-    m_view->setContextMenuPolicy(Qt::NoContextMenu);
-    layout->addWidget(m_view);
-    setFocusProxy(m_view);
+    // Fails here, at the window's creation, when the engine's files are missing.
+    FlashEngine::instance();
     setFocusPolicy(Qt::StrongFocus);
-
-    m_page = new FlashPage(engine->profile(), engine->hostUrl(), m_view);
-    m_page->setBackgroundColor(Qt::transparent);
     m_bridge = new FlashBridge(this);
     m_channel = new QWebChannel(this);
     m_channel->registerObject(QStringLiteral("bridge"), m_bridge);
-    m_page->setWebChannel(m_channel);
-    m_view->setPage(m_page);
 
     // Queued, so that handlers run from the event loop and not from inside
     // the web channel's delivery.
@@ -43,7 +34,33 @@ TShockwaveFlash::TShockwaveFlash(QWidget *parent) : QWidget(parent)
                 Q_EMIT firstFrameShown();
             });
     connect(qApp, &QApplication::focusChanged, this, &TShockwaveFlash::onFocusChanged);
+}
 
+void TShockwaveFlash::paintEvent(QPaintEvent *)
+{
+    if (m_viewRequested)
+        return;
+    m_viewRequested = true;
+    QTimer::singleShot(0, this, &TShockwaveFlash::createView);
+}
+
+void TShockwaveFlash::createView()
+{
+    FlashEngine *engine = FlashEngine::instance();
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    m_view = new QWebEngineView(this);
+    m_view->setContextMenuPolicy(Qt::NoContextMenu);
+    layout->addWidget(m_view);
+    const bool hadFocus = hasFocus();
+    setFocusProxy(m_view);
+    if (hadFocus)
+        m_view->setFocus(Qt::OtherFocusReason);
+
+    m_page = new FlashPage(engine->profile(), engine->hostUrl(), m_view);
+    m_page->setBackgroundColor(Qt::transparent);
+    m_page->setWebChannel(m_channel);
+    m_view->setPage(m_page);
     m_page->load(engine->hostUrl());
 }
 

@@ -7,7 +7,9 @@
 // back OnFSCommand (the movie's fscommand) and OnEnter (the control got the
 // input focus, a click on the movie included). Events reach the window on the
 // GUI thread from the event loop, never from inside the engine's own
-// callbacks, so a handler may reload, hide or close whatever it likes.
+// callbacks, so a handler may reload, hide or close whatever it likes. The
+// web view is made once the control is first painted, so the window is on
+// screen before the web engine starts.
 
 #include <QString>
 #include <QUrl>
@@ -41,7 +43,11 @@ Q_SIGNALS:
     // Movie was written; url is empty when the control went blank.
     void movieRequested(const QUrl &url);
 
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
 private:
+    void createView();
     void onFocusChanged(QWidget *old, QWidget *now);
 
     QWebEngineView *m_view = nullptr;
@@ -50,4 +56,5 @@ private:
     FlashBridge *m_bridge = nullptr;
     QUrl m_url;
     bool m_showing = false;
+    bool m_viewRequested = false;
 };

@@ -58,17 +58,32 @@ void FlashEngine::registerScheme()
 std::vector<char *> FlashEngine::prepareApplication(int argc, char **argv)
 {
     registerScheme();
+    // The animations are small and drawn by the engine's canvas renderer;
+    // software composition spares the start-up an OpenGL context (about a
+    // tenth of a second) and the memory of a GPU process, and behaves the
+    // same on the old school machines whose drivers are the least reliable.
+    if (!qEnvironmentVariableIsSet("QT_XCB_GL_INTEGRATION"))
+        qputenv("QT_XCB_GL_INTEGRATION", "none");
+    if (!qEnvironmentVariableIsSet("QT_QUICK_BACKEND"))
+        qputenv("QT_QUICK_BACKEND", "software");
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     return engineArguments(argc, argv);
 }
 
 std::vector<char *> FlashEngine::engineArguments(int argc, char **argv)
 {
-    static char rendererLimit[] = "--renderer-process-limit=1";
-    static char noBackgroundNetworking[] = "--disable-background-networking";
+    // The web engine takes its switches from this variable only (not from
+    // argv): all players share one renderer process, and WebAssembly is
+    // compiled a function at a time as it runs, which spares each player
+    // compiling the whole engine up front.
+    QByteArray flags = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS");
+    for (const char *flag : {"--renderer-process-limit=1", "--disable-background-networking",
+                             "--disable-gpu", "--js-flags=--wasm-lazy-compilation"}) {
+        if (!flags.contains(flag))
+            flags += ' ' + QByteArray(flag);
+    }
+    qputenv("QTWEBENGINE_CHROMIUM_FLAGS", flags.trimmed());
     std::vector<char *> arguments(argv, argv + argc);
-    arguments.push_back(rendererLimit);
-    arguments.push_back(noBackgroundNetworking);
     arguments.push_back(nullptr);
     return arguments;
 }
@@ -100,6 +115,13 @@ FlashEngine *FlashEngine::instance()
 FlashEngine::FlashEngine(const QString &engineDirectory) : QObject(qApp)
 {
     initFlashResources();
+    m_handler = new FlashSchemeHandler(engineDirectory, this);
+}
+
+QWebEngineProfile *FlashEngine::profile()
+{
+    if (m_profile)
+        return m_profile;
     // A profile without a storage name is off the record: nothing reaches disk.
     m_profile = new QWebEngineProfile(this);
     m_profile->setHttpCacheType(QWebEngineProfile::MemoryHttpCache);
@@ -113,9 +135,9 @@ FlashEngine::FlashEngine(const QString &engineDirectory) : QObject(qApp)
     settings->setAttribute(QWebEngineSettings::ShowScrollBars, false);
     settings->setAttribute(QWebEngineSettings::FocusOnNavigationEnabled, false);
     settings->setAttribute(QWebEngineSettings::ErrorPageEnabled, false);
-    m_handler = new FlashSchemeHandler(engineDirectory, this);
     m_profile->installUrlSchemeHandler(kScheme, m_handler);
     m_profile->setUrlRequestInterceptor(new OfflineInterceptor(this));
+    return m_profile;
 }
 
 QUrl FlashEngine::hostUrl() const

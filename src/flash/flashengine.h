@@ -39,7 +39,9 @@ public:
     // missing when the engine's files cannot be found.
     static FlashEngine *instance();
 
-    QWebEngineProfile *profile() const { return m_profile; }
+    // Made on first use: starting the web engine costs more than drawing
+    // the whole window, so the players ask for it once they are on screen.
+    QWebEngineProfile *profile();
     QUrl hostUrl() const;
 
     // The folder the movies come from, as a content path.

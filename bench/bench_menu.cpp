@@ -1,0 +1,338 @@
+// The menu measured from inside, one mode per run:
+//   window      prints "painted" when the main window's background is on screen
+//   movies      prints "movies" when all four movies show their first frame,
+//               then the PSS of every process of the program
+//   activation  50 activations on a tree whose reader records its start:
+//               prints each delay from the second preview entry to the reader running
+//   web         10 activations with "Educativos" against a loopback server:
+//               prints each delay to the start page loaded
+//   catalog     the copy pass over a generated catalog of 100,000 records
+// The current directory is the content tree, as for the menu.
+#include "Main.h"
+#include "benchclock.h"
+#include "clientdataset.h"
+#include "contentserver.h"
+#include "copypass.h"
+#include "datapacket.h"
+#include "f_web.h"
+#include "flash.h"
+#include "flashengine.h"
+#include "fonts.h"
+#include "globals.h"
+#include "radiobutton.h"
+#include "safecopy.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QRadioButton>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QWebEngineView>
+
+#include <algorithm>
+#include <cstdio>
+#include <memory>
+#include <vector>
+
+namespace {
+
+// PSS in kB of a process, from /proc/PID/smaps_rollup.
+long pssKilobytes(const QString &pid)
+{
+    QFile file(QStringLiteral("/proc/%1/smaps_rollup").arg(pid));
+    if (!file.open(QIODevice::ReadOnly))
+        return -1;
+    const QList<QByteArray> lines = file.readAll().split('\n');
+    for (const QByteArray &line : lines) {
+        if (line.startsWith("Pss:"))
+            return line.mid(4).trimmed().split(' ').first().toLong();
+    }
+    return -1;
+}
+
+QString parentOf(const QString &pid)
+{
+    QFile file(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!file.open(QIODevice::ReadOnly))
+        return QString();
+    const QByteArray stat = file.readAll();
+    const qsizetype close = stat.lastIndexOf(')');
+    return QString::fromLatin1(stat.mid(close + 2).split(' ').value(1));
+}
+
+QString commandOf(const QString &pid)
+{
+    QFile file(QStringLiteral("/proc/%1/comm").arg(pid));
+    return file.open(QIODevice::ReadOnly) ? QString::fromLatin1(file.readAll().trimmed()) : QString();
+}
+
+// This process and all its descendants.
+void printMemory()
+{
+    QStringList family{QString::number(QCoreApplication::applicationPid())};
+    bool grew = true;
+    const QStringList all = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs);
+    while (grew) {
+        grew = false;
+        for (const QString &pid : all) {
+            if (!family.contains(pid) && family.contains(parentOf(pid))) {
+                family << pid;
+                grew = true;
+            }
+        }
+    }
+    long total = 0;
+    for (const QString &pid : family) {
+        const long pss = pssKilobytes(pid);
+        if (pss > 0) {
+            total += pss;
+            std::printf("process %s %s %ld\n", qPrintable(pid), qPrintable(commandOf(pid)), pss);
+        }
+    }
+    std::printf("pss_total_kb %ld\n", total);
+    std::fflush(stdout);
+}
+
+void runWindow(TFRMmain &window)
+{
+    auto *image = window.findChild<QWidget *>(QStringLiteral("Image1"));
+    struct PaintWatch final : QObject
+    {
+        bool eventFilter(QObject *, QEvent *event) override
+        {
+            if (event->type() == QEvent::Paint && !done) {
+                done = true;
+                QTimer::singleShot(0, qApp, [] {
+                    printMark("painted");
+                    QCoreApplication::quit();
+                });
+            }
+            return false;
+        }
+        bool done = false;
+    };
+    auto *watch = new PaintWatch;
+    watch->setParent(&window);
+    image->installEventFilter(watch);
+}
+
+void runMovies(TFRMmain &window)
+{
+    const QList<TShockwaveFlash *> movies = window.findChildren<TShockwaveFlash *>();
+    auto check = [movies] {
+        for (TShockwaveFlash *movie : movies) {
+            if (!movie->isShowingMovie())
+                return;
+        }
+        static bool done = false;
+        if (done)
+            return;
+        done = true;
+        printMark("movies");
+        // Let them play a little, then weigh the whole program.
+        QTimer::singleShot(3000, qApp, [] {
+            printMemory();
+            QCoreApplication::quit();
+        });
+    };
+    for (TShockwaveFlash *movie : movies)
+        QObject::connect(movie, &TShockwaveFlash::firstFrameShown, qApp, check);
+}
+
+double percentile(std::vector<double> values, double p)
+{
+    std::sort(values.begin(), values.end());
+    const std::size_t index = std::min(values.size() - 1, static_cast<std::size_t>(p * (values.size() - 1) + 0.5));
+    return values[index];
+}
+
+void runActivations(TFRMmain &window)
+{
+    // The reader of this tree records when it started.
+    const QString manual = window.baseDirectory() + QStringLiteral("/manuais/3ano.PDF");
+    auto *rb3a = window.findChild<QRadioButton *>(QStringLiteral("rb3a"));
+    QTimer::singleShot(3000, qApp, [&window, rb3a, manual] {
+        rb3a->click();
+        std::vector<double> delays;
+        for (int i = 0; i < 50; ++i) {
+            QFile::remove(manual + QStringLiteral(".started"));
+            window.SWFinfEnter(nullptr); // first entry
+            const std::int64_t start = wallNanoseconds();
+            window.SWFinfEnter(nullptr); // second entry: activation
+            QElapsedTimer wait;
+            wait.start();
+            while (!QFileInfo(manual + QStringLiteral(".started")).size() && wait.elapsed() < 5000)
+                QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
+            QFile file(manual + QStringLiteral(".started"));
+            if (!file.open(QIODevice::ReadOnly)) {
+                std::printf("activation failed\n");
+                continue;
+            }
+            delays.push_back((file.readAll().trimmed().toLongLong() - start) / 1e6);
+        }
+        std::printf("activation_ms_median %.2f\nactivation_ms_p95 %.2f\n", percentile(delays, 0.5),
+                    percentile(delays, 0.95));
+        QCoreApplication::quit();
+    });
+}
+
+// Serves the start pages on 127.0.0.1.
+class StartPages final : public QTcpServer
+{
+public:
+    StartPages()
+    {
+        connect(this, &QTcpServer::newConnection, this, [this] {
+            while (QTcpSocket *socket = nextPendingConnection()) {
+                socket->setParent(this);
+                connect(socket, &QTcpSocket::readyRead, socket, [socket] {
+                    socket->readAll();
+                    const QByteArray body = "<html><head><title>fund</title></head><body>ok</body></html>";
+                    socket->write("HTTP/1.0 200 OK\r\nContent-Type: text/html\r\nContent-Length: "
+                                  + QByteArray::number(body.size()) + "\r\n\r\n" + body);
+                    socket->disconnectFromHost();
+                });
+            }
+        });
+        listen(QHostAddress::LocalHost);
+    }
+};
+
+void runWeb(TFRMmain &window)
+{
+    static StartPages server;
+    web::setContentServer(QStringLiteral("127.0.0.1:%1").arg(server.serverPort()));
+    QTimer::singleShot(3000, qApp, [&window] {
+        window.findChild<QRadioButton *>(QStringLiteral("rb3a"))->click();
+        window.findChild<QRadioButton *>(QStringLiteral("rb2"))->setChecked(true);
+        std::vector<double> delays;
+        for (int i = 0; i < 10; ++i) {
+            std::int64_t start = 0;
+            QTimer watcher;
+            QObject::connect(&watcher, &QTimer::timeout, qApp, [&] {
+                if (!frmweb || frmweb->property("watched").toBool())
+                    return;
+                frmweb->setProperty("watched", true);
+                auto *view = frmweb->findChild<QWebEngineView *>(QStringLiteral("WebBrowser1"));
+                QObject::connect(view, &QWebEngineView::loadFinished, frmweb, [&delays, &start](bool ok) {
+                    if (ok)
+                        delays.push_back((wallNanoseconds() - start) / 1e6);
+                    frmweb->close();
+                });
+            });
+            watcher.start(0);
+            start = wallNanoseconds();
+            window.btokClick(nullptr);
+        }
+        std::printf("web_ms_median %.1f\nweb_ms_p95 %.1f\n", percentile(delays, 0.5), percentile(delays, 0.95));
+        QCoreApplication::quit();
+    });
+}
+
+int runCatalog()
+{
+    QTemporaryDir dir;
+    const QString base = dir.path();
+    QFile proj(base + QStringLiteral("/proj.exe"));
+    if (!proj.open(QIODevice::WriteOnly))
+        return 1;
+    proj.write(QByteArray(64 * 1024, 'p'));
+    proj.close();
+    QByteArray xml = "<?xml version=\"1.0\" standalone=\"yes\"?><DATAPACKET Version=\"2.0\"><METADATA><FIELDS>"
+                     "<FIELD attrname=\"cod_360\" fieldtype=\"r8\"/>"
+                     "<FIELD attrname=\"disciplina\" fieldtype=\"string\" WIDTH=\"255\"/>"
+                     "<FIELD attrname=\"descri\" fieldtype=\"string\" WIDTH=\"255\"/>"
+                     "<FIELD attrname=\"TEM_XML\" fieldtype=\"string\" WIDTH=\"1\"/>"
+                     "<FIELD attrname=\"caminho2\" fieldtype=\"string\" WIDTH=\"255\"/>"
+                     "</FIELDS><PARAMS/></METADATA><ROWDATA>";
+    for (int i = 0; i < 100000; ++i) {
+        const bool marked = i % 10 == 0;
+        const QByteArray folder = "&#092;escolas&#092;e" + QByteArray::number(i);
+        if (marked)
+            QDir().mkpath(base + QStringLiteral("/escolas/e%1").arg(i));
+        xml += "<ROW cod_360=\"" + QByteArray::number(i) + "\" disciplina=\"Matem\xE1tica\" descri=\"Aula "
+            + QByteArray::number(i) + " de revis\xE3o\" TEM_XML=\"" + (marked ? "S" : "N") + "\" caminho2=\""
+            + folder + "\"/>\n";
+    }
+    xml += "</ROWDATA></DATAPACKET>\n";
+    QDir().mkpath(base + QStringLiteral("/config"));
+    QFile catalog(base + QStringLiteral("/config/educ1.xml"));
+    if (!catalog.open(QIODevice::WriteOnly))
+        return 1;
+    catalog.write(xml);
+    catalog.close();
+
+    std::vector<double> parses;
+    for (int i = 0; i < 5; ++i) {
+        catalog::DataPacket packet;
+        QElapsedTimer timer;
+        timer.start();
+        packet.parse(xml);
+        parses.push_back(timer.nsecsElapsed() / 1e6);
+    }
+    const double parseMs = percentile(parses, 0.5);
+
+    QElapsedTimer pass;
+    pass.start();
+    catalog::ClientDataSet dataset(QStringLiteral("cdxtb"));
+    dataset.setFileName(base + QStringLiteral("\\config\\educ1.xml"));
+    dataset.open();
+    const catalog::CopyResult result = catalog::copyMarkedRecords(dataset, base);
+    const double passMs = pass.nsecsElapsed() / 1e6;
+
+    // The copies alone, into a second set of folders.
+    for (int i = 0; i < 100000; i += 10)
+        QDir().mkpath(base + QStringLiteral("/again/e%1").arg(i));
+    QElapsedTimer copies;
+    copies.start();
+    for (int i = 0; i < 100000; i += 10)
+        content::copyWithoutOverwrite(base + QStringLiteral("/proj.exe"),
+                                      base + QStringLiteral("/again/e%1/proj.exe").arg(i));
+    const double copiesMs = copies.nsecsElapsed() / 1e6;
+
+    std::printf("catalog_bytes %lld\ncatalog_parse_ms %.1f\ncatalog_parse_mb_s %.0f\n"
+                "catalog_pass_ms %.1f\ncatalog_copies_only_ms %.1f\ncatalog_copied %d\n",
+                static_cast<long long>(xml.size()), parseMs, xml.size() / 1e6 / (parseMs / 1e3), passMs,
+                copiesMs, result.copied);
+    return result.copied == 10000 ? 0 : 1;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    const QByteArray mode = argc > 1 ? QByteArray(argv[1]) : QByteArray("window");
+    if (mode == "main") { // how long the dynamic loader takes before main()
+        printMark("main");
+        return 0;
+    }
+    std::vector<char *> arguments = FlashEngine::prepareApplication(argc, argv);
+    int count = static_cast<int>(arguments.size()) - 1;
+    QApplication app(count, arguments.data());
+    if (mode == "catalog")
+        return runCatalog();
+    installFontSubstitutes();
+    if (mode == "window")
+        printMark("app");
+    auto window = std::make_unique<TFRMmain>();
+    if (mode == "window")
+        printMark("created");
+    if (mode == "window")
+        runWindow(*window);
+    else if (mode == "movies")
+        runMovies(*window);
+    else if (mode == "activation")
+        runActivations(*window);
+    else if (mode == "web")
+        runWeb(*window);
+    window->show();
+    window->activateWindow();
+    const int result = QApplication::exec();
+    window.reset();
+    return result;
+}

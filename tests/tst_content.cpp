@@ -30,6 +30,7 @@ private Q_SLOTS:
     void launchPassesArgumentsUntouched();
     void launchRefusesWhatCannotRun_data();
     void launchRefusesWhatCannotRun();
+    void startedProgramsAreReaped();
     void copyNeverOverwrites();
     void copyCreatesNoFolder();
     void copyKeepsModeAndBytes();
@@ -171,6 +172,32 @@ void TestContent::launchRefusesWhatCannotRun()
             QFile::setPermissions(program, QFile::ReadOwner | QFile::WriteOwner);
     }
     QVERIFY(!content::launchProgram(dir.path() + QStringLiteral("\\READER.exe"), {}));
+}
+
+// The children this process has (running or ended but not reaped).
+static QStringList childProcesses()
+{
+    QStringList pids;
+    const QStringList threads = QDir(QStringLiteral("/proc/self/task")).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    for (const QString &thread : threads) {
+        QFile file(QStringLiteral("/proc/self/task/%1/children").arg(thread));
+        if (file.open(QIODevice::ReadOnly))
+            pids << QString::fromLatin1(file.readAll()).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    }
+    return pids;
+}
+
+void TestContent::startedProgramsAreReaped()
+{
+    QTemporaryDir dir;
+    const QString program = testing::writeFile(dir.path() + QStringLiteral("/quick.exe"), "#!/bin/sh\nexit 0\n");
+    QFile::setPermissions(program, QFile::ReadOwner | QFile::ExeOwner);
+    const QStringList before = childProcesses();
+    for (int i = 0; i < 5; ++i)
+        QVERIFY(content::launchProgram(dir.path() + QStringLiteral("\\quick.exe")));
+    QCOMPARE(childProcesses().size(), before.size() + 5);
+    // Ended programs leave no zombies once the event loop has run.
+    WAIT_COMPARE(childProcesses(), before, 10000);
 }
 
 void TestContent::copyNeverOverwrites()

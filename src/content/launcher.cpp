@@ -2,10 +2,95 @@
 
 #include "contentpath.h"
 
+#include <QCoreApplication>
+#include <QFile>
 #include <QFileInfo>
-#include <QProcess>
+#include <QSocketNotifier>
+
+#include <csignal>
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/syscall.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <vector>
+
+extern char **environ;
 
 namespace content {
+
+namespace {
+
+// Started programs are the menu's children until they end; each is reaped
+// when its pidfd says it has, so none lingers as a zombie. Where pidfds are
+// missing, what has ended is reaped at the next start.
+void reapWhenDone(pid_t pid)
+{
+    static std::vector<pid_t> unwatched;
+    for (auto it = unwatched.begin(); it != unwatched.end();)
+        it = ::waitpid(*it, nullptr, WNOHANG) == 0 ? it + 1 : unwatched.erase(it);
+#ifdef SYS_pidfd_open
+    const int pidfd = static_cast<int>(::syscall(SYS_pidfd_open, pid, 0));
+    if (pidfd >= 0 && QCoreApplication::instance()) {
+        auto *notifier = new QSocketNotifier(pidfd, QSocketNotifier::Read, QCoreApplication::instance());
+        QObject::connect(notifier, &QSocketNotifier::activated, notifier, [notifier, pid, pidfd] {
+            ::waitpid(pid, nullptr, WNOHANG);
+            notifier->setEnabled(false);
+            ::close(pidfd);
+            notifier->deleteLater();
+        });
+        return;
+    }
+    if (pidfd >= 0)
+        ::close(pidfd);
+#endif
+    unwatched.push_back(pid);
+}
+
+// posix_spawn shares the menu's memory until the exec instead of copying
+// its page tables as fork() does: a few hundred microseconds rather than
+// tens of milliseconds for a process of the menu's size. Exec failures
+// (missing, not executable, ENOEXEC for a Windows program) come back as its
+// result. The child gets default signal handling, an empty signal mask,
+// /dev/null as input and a session of its own.
+bool spawnDetached(const QString &program, const QStringList &arguments)
+{
+    const QByteArray path = QFile::encodeName(program);
+    std::vector<QByteArray> encoded;
+    encoded.reserve(static_cast<std::size_t>(arguments.size()) + 1);
+    encoded.push_back(path);
+    for (const QString &argument : arguments)
+        encoded.push_back(QFile::encodeName(argument));
+    std::vector<char *> argv;
+    for (QByteArray &argument : encoded)
+        argv.push_back(argument.data());
+    argv.push_back(nullptr);
+
+    posix_spawn_file_actions_t actions;
+    posix_spawnattr_t attributes;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawnattr_init(&attributes);
+    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+    sigset_t none;
+    sigset_t all;
+    sigemptyset(&none);
+    sigfillset(&all);
+    posix_spawnattr_setsigmask(&attributes, &none);
+    posix_spawnattr_setsigdefault(&attributes, &all);
+    posix_spawnattr_setflags(&attributes,
+                             POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSID);
+    pid_t pid = -1;
+    const int error = ::posix_spawn(&pid, path.constData(), &actions, &attributes, argv.data(), environ);
+    posix_spawnattr_destroy(&attributes);
+    posix_spawn_file_actions_destroy(&actions);
+    if (error != 0)
+        return false;
+    reapWhenDone(pid);
+    return true;
+}
+
+} // namespace
 
 bool launchProgram(const QString &program, const QStringList &arguments)
 {
@@ -13,30 +98,26 @@ bool launchProgram(const QString &program, const QStringList &arguments)
     if (local.isEmpty())
         return false;
     const QFileInfo info(local);
-    // QProcess would search PATH for a bare name; a content program is only
-    // ever the file the tree holds.
+    // A content program is only ever the file the tree holds, never one
+    // found on PATH.
     if (!info.isFile() || !info.isExecutable())
         return false;
     QStringList localArguments;
     localArguments.reserve(arguments.size());
     for (const QString &argument : arguments)
         localArguments << toLocalPath(argument);
-    QProcess process;
-    process.setProgram(info.absoluteFilePath());
-    process.setArguments(localArguments);
-    process.setStandardInputFile(QProcess::nullDevice());
-    // startDetached reports an exec() failure such as ENOEXEC for a Windows
-    // executable, so the caller can fall back.
-    return process.startDetached();
+    return spawnDetached(info.absoluteFilePath(), localArguments);
 }
 
 bool openWithDesktop(const QString &localPath)
 {
-    QProcess process;
-    process.setProgram(QStringLiteral("xdg-open"));
-    process.setArguments({localPath});
-    process.setStandardInputFile(QProcess::nullDevice());
-    return process.startDetached();
+    const QStringList path = QString::fromLocal8Bit(qgetenv("PATH")).split(QLatin1Char(':'));
+    for (const QString &folder : path) {
+        const QFileInfo opener(folder + QStringLiteral("/xdg-open"));
+        if (!folder.isEmpty() && opener.isFile() && opener.isExecutable())
+            return spawnDetached(opener.absoluteFilePath(), {localPath});
+    }
+    return false;
 }
 
 } // namespace content

@@ -311,11 +311,13 @@ int main(int argc, char **argv)
         printMark("main");
         return 0;
     }
+    if (mode == "catalog") {
+        QCoreApplication app(argc, argv);
+        return runCatalog();
+    }
     std::vector<char *> arguments = FlashEngine::prepareApplication(argc, argv);
     int count = static_cast<int>(arguments.size()) - 1;
     QApplication app(count, arguments.data());
-    if (mode == "catalog")
-        return runCatalog();
     installFontSubstitutes();
     if (mode == "window")
         printMark("app");

@@ -227,6 +227,15 @@ QByteArray DataPacket::normalise(const QByteArray &bytes)
     out.reserve(size + size / 16);
     qsizetype i = 0;
     while (i < size) {
+        // Copy the plain run up to the next byte that needs a look: a
+        // reference, or (outside UTF-8) a Windows-1252 byte.
+        qsizetype run = i;
+        while (run < size && data[run] != '&' && (utf8 || static_cast<unsigned char>(data[run]) < 0x80))
+            ++run;
+        out.append(data + i, run - i);
+        i = run;
+        if (i >= size)
+            break;
         const auto c = static_cast<unsigned char>(data[i]);
         if (c == '&') {
             char32_t first = 0;
@@ -252,13 +261,7 @@ QByteArray DataPacket::normalise(const QByteArray &bytes)
             ++i;
             continue;
         }
-        if (c < 0x80 || utf8) {
-            out.append(static_cast<char>(c));
-        } else if (c < 0xA0) {
-            appendUtf8(out, kCp1252High[c - 0x80]);
-        } else {
-            appendUtf8(out, c);
-        }
+        appendUtf8(out, c < 0xA0 ? kCp1252High[c - 0x80] : c);
         ++i;
     }
     return out;

@@ -8,7 +8,7 @@ cd "$(dirname "$0")/.."
 packages=(
     cmake ninja-build g++ pkg-config
     qt6-base-dev qt6-base-dev-tools qt6-tools-dev-tools
-    qt6-webengine-dev qt6-webengine-dev-tools qt6-webchannel-dev libgl-dev
+    qt6-webengine-dev qt6-webengine-dev-tools qt6-webchannel-dev libqt6opengl6-dev libgl-dev
     libjpeg62-turbo-dev libpugixml-dev
     fonts-dejavu-core fonts-liberation2
     xvfb xauth

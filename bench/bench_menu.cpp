@@ -315,9 +315,8 @@ int main(int argc, char **argv)
         QCoreApplication app(argc, argv);
         return runCatalog();
     }
-    std::vector<char *> arguments = FlashEngine::prepareApplication(argc, argv);
-    int count = static_cast<int>(arguments.size()) - 1;
-    QApplication app(count, arguments.data());
+    FlashEngine::prepareApplication();
+    QApplication app(argc, argv);
     installFontSubstitutes();
     if (mode == "window")
         printMark("app");

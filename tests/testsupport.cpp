@@ -7,7 +7,6 @@
 #include <QPushButton>
 #include <QWindow>
 
-#include <algorithm>
 #include <csignal>
 
 namespace testing {
@@ -15,17 +14,10 @@ namespace testing {
 int runTests(QObject *test, int argc, char **argv)
 {
     std::signal(SIGXFSZ, SIG_IGN);
-    std::vector<char *> arguments = FlashEngine::prepareApplication(argc, argv);
-    int count = static_cast<int>(arguments.size()) - 1;
-    QApplication app(count, arguments.data());
-    // What Qt left of the command line, less the engine's switches.
-    QStringList testArguments = QCoreApplication::arguments();
-    testArguments.erase(std::remove_if(testArguments.begin(), testArguments.end(),
-                                       [](const QString &argument) {
-                                           return argument.startsWith(QLatin1String("--"));
-                                       }),
-                        testArguments.end());
-    return QTest::qExec(test, testArguments);
+    FlashEngine::prepareApplication();
+    QApplication app(argc, argv);
+    // What Qt left of the command line after taking its own options.
+    return QTest::qExec(test, QCoreApplication::arguments());
 }
 
 bool waitUntil(const std::function<bool()> &condition, int milliseconds)

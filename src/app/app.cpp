@@ -5,7 +5,6 @@
 #include "apptitle.h"
 #include "flashengine.h"
 #include "fonts.h"
-#include "globals.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -18,16 +17,14 @@ int main(int argc, char **argv)
 {
     // A copy that outgrows a file-size limit must fail, not end the program.
     std::signal(SIGXFSZ, SIG_IGN);
-    std::vector<char *> arguments = FlashEngine::prepareApplication(argc, argv);
-    int count = static_cast<int>(arguments.size()) - 1;
-    QApplication app(count, arguments.data());
+    FlashEngine::prepareApplication();
+    QApplication app(argc, argv);
     installFontSubstitutes();
 
     std::unique_ptr<TFRMmain> window;
     try {
         window = std::make_unique<TFRMmain>();
     } catch (const std::exception &error) {
-        FRMmain = nullptr;
         const QString message = QString::fromStdString(error.what());
         std::fprintf(stderr, "%s\n", qPrintable(message));
         QMessageBox::critical(nullptr, content::applicationTitle(QApplication::applicationFilePath()),

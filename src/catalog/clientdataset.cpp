@@ -48,7 +48,7 @@ void ClientDataSet::close()
 {
     m_open = false;
     m_current = 0;
-    m_packet.parse(QByteArrayLiteral("<DATAPACKET><METADATA><FIELDS/></METADATA></DATAPACKET>"));
+    m_packet.clear();
 }
 
 void ClientDataSet::next()

@@ -267,11 +267,17 @@ QByteArray DataPacket::normalise(const QByteArray &bytes)
     return out;
 }
 
-void DataPacket::parse(const QByteArray &bytes)
+void DataPacket::clear()
 {
     m_fieldNames.clear();
     m_attributeNames.clear();
     m_rows.clear();
+    m_document.reset();
+}
+
+void DataPacket::parse(const QByteArray &bytes)
+{
+    clear();
     m_document = std::make_unique<Document>();
     m_document->text = normalise(bytes);
 

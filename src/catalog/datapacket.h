@@ -35,6 +35,7 @@ public:
     // Parses a whole packet; throws PacketError saying what is wrong and
     // where (line and column of the text as read).
     void parse(const QByteArray &bytes);
+    void clear();
 
     const QStringList &fieldNames() const { return m_fieldNames; }
     // Case-insensitive; -1 when the packet has no such field.

@@ -26,13 +26,13 @@ TShockwaveFlash::TShockwaveFlash(QWidget *parent) : QWidget(parent)
                 Q_EMIT OnFSCommand(this, command, args);
             },
             Qt::QueuedConnection);
-    connect(m_bridge, &FlashBridge::firstFrameShown, this,
-            [this](const QString &url) {
-                if (QUrl(url) != m_url || m_showing)
-                    return;
-                m_showing = true;
-                Q_EMIT firstFrameShown();
-            });
+    // The bridge passes on only the current movie's first frame.
+    connect(m_bridge, &FlashBridge::firstFrameShown, this, [this] {
+        if (m_showing)
+            return;
+        m_showing = true;
+        Q_EMIT firstFrameShown();
+    });
     connect(qApp, &QApplication::focusChanged, this, &TShockwaveFlash::onFocusChanged);
 }
 

@@ -55,7 +55,7 @@ void FlashEngine::registerScheme()
         qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
 }
 
-std::vector<char *> FlashEngine::prepareApplication(int argc, char **argv)
+void FlashEngine::prepareApplication()
 {
     registerScheme();
     // The animations are small and drawn by the engine's canvas renderer;
@@ -67,11 +67,7 @@ std::vector<char *> FlashEngine::prepareApplication(int argc, char **argv)
     if (!qEnvironmentVariableIsSet("QT_QUICK_BACKEND"))
         qputenv("QT_QUICK_BACKEND", "software");
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
-    return engineArguments(argc, argv);
-}
 
-std::vector<char *> FlashEngine::engineArguments(int argc, char **argv)
-{
     // The web engine takes its switches from this variable only (not from
     // argv): all players share one renderer process, and WebAssembly is
     // compiled a function at a time as it runs, which spares each player
@@ -83,9 +79,6 @@ std::vector<char *> FlashEngine::engineArguments(int argc, char **argv)
             flags += ' ' + QByteArray(flag);
     }
     qputenv("QTWEBENGINE_CHROMIUM_FLAGS", flags.trimmed());
-    std::vector<char *> arguments(argv, argv + argc);
-    arguments.push_back(nullptr);
-    return arguments;
 }
 
 QStringList FlashEngine::engineSearchPath()

@@ -6,7 +6,6 @@
 #include <QUrl>
 
 #include <stdexcept>
-#include <vector>
 
 class QWebEngineProfile;
 class FlashSchemeHandler;
@@ -28,12 +27,10 @@ public:
     };
 
     // Everything that must happen before the application object exists:
-    // the scheme, shared GL contexts, the web engine's switches. Returns the
-    // argument vector (null-terminated) to build the application object with.
-    static std::vector<char *> prepareApplication(int argc, char **argv);
+    // the scheme, software composition, shared GL contexts and the web
+    // engine's switches.
+    static void prepareApplication();
     static void registerScheme();
-    // argv plus the web engine's switches: one renderer process for all players.
-    static std::vector<char *> engineArguments(int argc, char **argv);
 
     // The engine, created on first use. Throws Unavailable naming what is
     // missing when the engine's files cannot be found.

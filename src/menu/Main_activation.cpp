@@ -10,14 +10,6 @@
 
 #include <QMessageBox>
 
-namespace {
-
-const char *const kLevelButtons[] = {"rbn11", "rbn12", "rbn13", "rbn21", "rbn22",
-                                     "rbn23", "rbn31", "rbn32", "rbn33"};
-const char *const kYearButtons[] = {"rb1a", "rb2a", "rb3a", "rb4a", "rb5a"};
-
-} // namespace
-
 void TFRMmain::SWFinfEnter(QObject *)
 {
     ui->Shape1->setPenColor(Qt::red);
@@ -46,24 +38,20 @@ void TFRMmain::SWFsairFSCommand(QObject *, const QString &command, const QString
 
 // The manual of the checked button of the selector the series code came
 // from: a level code reads the level buttons, a year code the year buttons.
-// Before any choice (empty code) every row is read, the last checked wins.
+// Before any choice (empty code) a checked year wins over a checked level,
+// as the years come last in the manual table.
 QString TFRMmain::checkedManual() const
 {
-    const bool level = selection::isLevelCode(m_seriesCode);
-    const bool year = !level && !m_seriesCode.isEmpty();
-    QString manual;
-    const auto scan = [&](const char *const *buttons, std::size_t count) {
-        for (std::size_t i = 0; i < count; ++i) {
-            const auto *button = findChild<const QRadioButton *>(QLatin1String(buttons[i]));
-            if (button && button->isChecked())
-                manual = selection::manualFor(QLatin1String(buttons[i]));
-        }
-    };
-    if (!year)
-        scan(kLevelButtons, std::size(kLevelButtons));
-    if (!level)
-        scan(kYearButtons, std::size(kYearButtons));
-    return manual;
+    QAbstractButton *level = ui->levelGroup->checkedButton();
+    QAbstractButton *year = ui->yearGroup->checkedButton();
+    QAbstractButton *chosen = nullptr;
+    if (selection::isLevelCode(m_seriesCode))
+        chosen = level;
+    else if (!m_seriesCode.isEmpty())
+        chosen = year;
+    else
+        chosen = year ? year : level;
+    return chosen ? selection::manualFor(chosen->objectName()) : QString();
 }
 
 void TFRMmain::startManual(const QString &manual)

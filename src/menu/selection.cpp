@@ -48,8 +48,8 @@ Choice choiceFor(const QString &button)
 {
     const Row *row = rowFor(button);
     if (!row)
-        return {"", QString(), QString(), QString()};
-    return {row->button, QString::fromUtf8(row->code), QString::fromUtf8(row->caption),
+        return {};
+    return {QString::fromUtf8(row->code), QString::fromUtf8(row->caption),
             QString::fromUtf8(row->movie)};
 }
 

@@ -9,7 +9,6 @@ namespace selection {
 
 struct Choice
 {
-    const char *button;     // control name
     QString seriesCode;     // "1S" … "5S", "N1" … "N3"
     QString caption;        // shown under the preview
     QString previewMovie;   // file name in the configuration directory

@@ -1,9 +1,12 @@
 // The menu measured from inside, one mode per run:
 //   window      prints "painted" when the main window's background is on screen
 //   movies      prints "movies" when all four movies show their first frame,
-//               then the PSS of every process of the program
+//               then the PSS of every process of the program and the share
+//               of the processor the program takes while the menu waits
 //   activation  50 activations on a tree whose reader records its start:
 //               prints each delay from the second preview entry to the reader running
+//   preview     10 series changes: prints each delay from the click to the
+//               new preview's first frame
 //   web         10 activations with "Educativos" against a loopback server:
 //               prints each delay to the start page loaded
 //   catalog     the copy pass over a generated catalog of 100,000 records
@@ -39,6 +42,8 @@
 #include <memory>
 #include <vector>
 
+#include <unistd.h>
+
 namespace {
 
 // PSS in kB of a process, from /proc/PID/smaps_rollup.
@@ -72,7 +77,7 @@ QString commandOf(const QString &pid)
 }
 
 // This process and all its descendants.
-void printMemory()
+QStringList programProcesses()
 {
     QStringList family{QString::number(QCoreApplication::applicationPid())};
     bool grew = true;
@@ -86,6 +91,29 @@ void printMemory()
             }
         }
     }
+    return family;
+}
+
+// Processor time (user + system) of all the program's processes, in clock ticks.
+long long processorTicks()
+{
+    long long ticks = 0;
+    const QStringList family = programProcesses();
+    for (const QString &pid : family) {
+        QFile file(QStringLiteral("/proc/%1/stat").arg(pid));
+        if (!file.open(QIODevice::ReadOnly))
+            continue;
+        const QByteArray stat = file.readAll();
+        const QList<QByteArray> fields = stat.mid(stat.lastIndexOf(')') + 2).split(' ');
+        // utime and stime are the 14th and 15th fields of the whole line.
+        ticks += fields.value(11).toLongLong() + fields.value(12).toLongLong();
+    }
+    return ticks;
+}
+
+void printMemory()
+{
+    const QStringList family = programProcesses();
     long total = 0;
     for (const QString &pid : family) {
         const long pss = pssKilobytes(pid);
@@ -134,10 +162,18 @@ void runMovies(TFRMmain &window)
             return;
         done = true;
         printMark("movies");
-        // Let them play a little, then weigh the whole program.
+        // Let them play a little, then weigh the whole program and see how
+        // much of the processor it takes while the menu waits for a choice.
         QTimer::singleShot(3000, qApp, [] {
             printMemory();
-            QCoreApplication::quit();
+            const long long before = processorTicks();
+            QElapsedTimer elapsed;
+            elapsed.start();
+            QTimer::singleShot(5000, qApp, [before, elapsed] {
+                const double seconds = (processorTicks() - before) / double(sysconf(_SC_CLK_TCK));
+                std::printf("idle_cpu_percent %.0f\n", 100.0 * seconds / (elapsed.elapsed() / 1000.0));
+                QCoreApplication::quit();
+            });
         });
     };
     for (TShockwaveFlash *movie : movies)
@@ -149,6 +185,36 @@ double percentile(std::vector<double> values, double p)
     std::sort(values.begin(), values.end());
     const std::size_t index = std::min(values.size() - 1, static_cast<std::size_t>(p * (values.size() - 1) + 0.5));
     return values[index];
+}
+
+// A click on a series button → that series' preview showing its first frame,
+// alternating between two years, once the menu is up.
+void runPreviews(TFRMmain &window)
+{
+    auto *preview = window.findChild<TShockwaveFlash *>(QStringLiteral("SWFinf"));
+    const QList<QRadioButton *> buttons{window.findChild<QRadioButton *>(QStringLiteral("rb2a")),
+                                        window.findChild<QRadioButton *>(QStringLiteral("rb4a"))};
+    static std::vector<double> delays;
+    static std::int64_t start = 0;
+    static int clicks = 0;
+    const auto next = [buttons] {
+        start = wallNanoseconds();
+        buttons[clicks++ % 2]->click();
+    };
+    QObject::connect(preview, &TShockwaveFlash::firstFrameShown, qApp, [next] {
+        if (start == 0) { // the menu's own first preview
+            QTimer::singleShot(2000, qApp, next);
+            return;
+        }
+        delays.push_back((wallNanoseconds() - start) / 1e6);
+        if (delays.size() == 10) {
+            std::printf("preview_ms_median %.1f\npreview_ms_p95 %.1f\n", percentile(delays, 0.5),
+                        percentile(delays, 0.95));
+            QCoreApplication::quit();
+            return;
+        }
+        QTimer::singleShot(300, qApp, next);
+    });
 }
 
 void runActivations(TFRMmain &window)
@@ -331,6 +397,8 @@ int main(int argc, char **argv)
         runActivations(*window);
     else if (mode == "web")
         runWeb(*window);
+    else if (mode == "preview")
+        runPreviews(*window);
     window->show();
     window->activateWindow();
     const int result = QApplication::exec();

@@ -35,6 +35,7 @@ menu_movies=$(repeat "$runs" time_to_mark "$demo" "$bin/bench_menu" movies movie
 
 (cd "$demo" && "$bin/bench_menu" movies 2>/dev/null) > "$work/memory.txt"
 pss_mb=$(awk '$1 == "pss_total_kb" {printf "%.0f", $2 / 1024}' "$work/memory.txt")
+idle_cpu=$(awk '$1 == "idle_cpu_percent" {print $2}' "$work/memory.txt")
 processes=$(awk '$1 == "process" {printf "%s%s %.0f MB", sep, $3, $4 / 1024; sep = ", "}' "$work/memory.txt")
 
 cp -r "$demo" "$work/tree"
@@ -42,6 +43,10 @@ cp "$bin/bench_reader" "$work/tree/manuais/READER.exe"
 (cd "$work/tree" && "$bin/bench_menu" activation 2>/dev/null) > "$work/activation.txt"
 act_median=$(awk '$1 == "activation_ms_median" {print $2}' "$work/activation.txt")
 act_p95=$(awk '$1 == "activation_ms_p95" {print $2}' "$work/activation.txt")
+
+(cd "$demo" && "$bin/bench_menu" preview 2>/dev/null) > "$work/preview.txt"
+preview_median=$(awk '$1 == "preview_ms_median" {print $2}' "$work/preview.txt")
+preview_p95=$(awk '$1 == "preview_ms_p95" {print $2}' "$work/preview.txt")
 
 (cd "$demo" && "$bin/bench_menu" web 2>/dev/null) > "$work/web.txt"
 web_median=$(awk '$1 == "web_ms_median" {print $2}' "$work/web.txt")
@@ -59,6 +64,8 @@ cat <<TABLE
 | Window: start → main window painted | ${menu_window} ms | bare Qt window ${bare_window} ms | $(ratio "$menu_window" "$bare_window") | ≤ 1.5× |
 | Animations: start → four first frames | ${menu_movies} ms | one bare web view ${bare_view} ms | $(ratio "$menu_movies" "$bare_view") | ≤ 1000 ms and ≤ 2× |
 | Memory (PSS, four movies playing) | ${pss_mb} MB | — | — | ≤ 300 MB |
+| Processor while the menu waits (four movies playing, 5 s) | ${idle_cpu} % of one core | — | — | — |
+| Series change: click → new preview's first frame (10 runs) | median ${preview_median} ms (p95 ${preview_p95}) | — | — | — |
 | Activation: second preview click → reader running (50 runs) | p95 ${act_p95} ms (median ${act_median}) | — | — | p95 < 50 ms |
 | Web viewer: "Educativos" → start page loaded (10 runs) | median ${web_median} ms (p95 ${web_p95}) | — | — | < 500 ms |
 | Catalog parse, $(get catalog_bytes | awk '{printf "%.1f MB", $1/1e6}'), 100,000 records | $(get catalog_parse_ms) ms = $(get catalog_parse_mb_s) MB/s | — | — | ≥ 100 MB/s |

@@ -69,12 +69,17 @@ void FlashEngine::prepareApplication()
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
 
     // The web engine takes its switches from this variable only (not from
-    // argv): all players share one renderer process, and WebAssembly is
-    // compiled a function at a time as it runs, which spares each player
-    // compiling the whole engine up front.
+    // argv). All players share one renderer process. The engine's
+    // WebAssembly is compiled once, by the baseline compiler only, on the
+    // background threads while the page loads: compiling it a function at a
+    // time as it runs put most of a second of compilation on the page's
+    // thread for every new player, and the optimising tier only competes
+    // with the players for the processor. Sound is played from the program's
+    // own process instead of an extra one.
     QByteArray flags = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS");
     for (const char *flag : {"--renderer-process-limit=1", "--disable-background-networking",
-                             "--disable-gpu", "--js-flags=--wasm-lazy-compilation"}) {
+                             "--disable-gpu", "--js-flags=--liftoff-only",
+                             "--disable-features=AudioServiceOutOfProcess"}) {
         if (!flags.contains(flag))
             flags += ' ' + QByteArray(flag);
     }

@@ -172,6 +172,7 @@ void runMovies(TFRMmain &window)
             QTimer::singleShot(5000, qApp, [before, elapsed] {
                 const double seconds = (processorTicks() - before) / double(sysconf(_SC_CLK_TCK));
                 std::printf("idle_cpu_percent %.0f\n", 100.0 * seconds / (elapsed.elapsed() / 1000.0));
+                std::fflush(stdout);
                 QCoreApplication::quit();
             });
         });

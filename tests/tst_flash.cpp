@@ -246,6 +246,9 @@ void TestFlash::moviesStayOffTheNetwork_data()
     QTest::newRow("fetch") << "fetch('%1/fetch').catch(function () {});";
     QTest::newRow("navigate away") << "location.href = '%1/away';";
     QTest::newRow("new window") << "window.open('%1/window');";
+    // The players run in the engine's page, which opened this one.
+    QTest::newRow("engine page opens a window") << "opener.open('%1/window');";
+    QTest::newRow("engine page navigates away") << "opener.location.href = '%1/away';";
     QTest::newRow("movie getURL") << "";
 }
 
@@ -270,7 +273,7 @@ void TestFlash::moviesStayOffTheNetwork()
     testing::writeMovie(m_config + QStringLiteral("/net.swf"), spec);
 
     auto stage = makeStage();
-    const int windows = QApplication::topLevelWidgets().size();
+    const QWidgetList windowsBefore = QApplication::topLevelWidgets();
     QSignalSpy commands(stage->flash, &TShockwaveFlash::OnFSCommand);
     stage->flash->setMovie(m_tree.path() + QStringLiteral("\\config\\net.swf"));
     WAIT_COMPARE(commands.count(), 1, 30000);
@@ -281,7 +284,10 @@ void TestFlash::moviesStayOffTheNetwork()
         view->page()->runJavaScript(script.arg(address));
     testing::pause(2000);
     QCOMPARE(connections, 0);
-    QCOMPARE(QApplication::topLevelWidgets().size(), windows);
+    // No window appeared (earlier cases' windows may have gone meanwhile).
+    const QWidgetList windowsAfter = QApplication::topLevelWidgets();
+    for (QWidget *window : windowsAfter)
+        QVERIFY2(windowsBefore.contains(window), qPrintable(window->metaObject()->className()));
     QCOMPARE(view->url(), host);
     QVERIFY(magentaPixels(stage->window.grab().toImage()) > 5000);
 }

@@ -1,13 +1,12 @@
 #include "flash.h"
 
-#include "flashbridge.h"
 #include "flashengine.h"
-#include "flashpage.h"
+#include "flashstage.h"
 
 #include <QApplication>
 #include <QTimer>
 #include <QVBoxLayout>
-#include <QWebChannel>
+#include <QWebEnginePage>
 #include <QWebEngineView>
 
 TShockwaveFlash::TShockwaveFlash(QWidget *parent) : QWidget(parent)
@@ -15,69 +14,76 @@ TShockwaveFlash::TShockwaveFlash(QWidget *parent) : QWidget(parent)
     // Fails here, at the window's creation, when the engine's files are missing.
     FlashEngine::instance();
     setFocusPolicy(Qt::StrongFocus);
-    m_bridge = new FlashBridge(this);
-    m_channel = new QWebChannel(this);
-    m_channel->registerObject(QStringLiteral("bridge"), m_bridge);
-
-    // Queued, so that handlers run from the event loop and not from inside
-    // the web channel's delivery.
-    connect(m_bridge, &FlashBridge::commandReceived, this,
-            [this](const QString &command, const QString &args) {
-                Q_EMIT OnFSCommand(this, command, args);
-            },
-            Qt::QueuedConnection);
-    // The bridge passes on only the current movie's first frame.
-    connect(m_bridge, &FlashBridge::firstFrameShown, this, [this] {
-        if (m_showing)
-            return;
-        m_showing = true;
-        Q_EMIT firstFrameShown();
-    });
     connect(qApp, &QApplication::focusChanged, this, &TShockwaveFlash::onFocusChanged);
+}
+
+TShockwaveFlash::~TShockwaveFlash()
+{
+    if (m_slot != 0) {
+        if (FlashStage *stage = FlashEngine::existingStage())
+            stage->closeSlot(m_slot);
+    }
+    // The page must go before the profile it uses; make sure it goes first
+    // even when the view outlives this control during teardown.
+    delete m_view;
+    delete m_page;
 }
 
 void TShockwaveFlash::paintEvent(QPaintEvent *)
 {
-    if (m_viewRequested)
+    if (m_slotRequested)
         return;
-    m_viewRequested = true;
-    QTimer::singleShot(0, this, &TShockwaveFlash::createView);
+    m_slotRequested = true;
+    QTimer::singleShot(0, this, &TShockwaveFlash::openSlot);
 }
 
-void TShockwaveFlash::createView()
+void TShockwaveFlash::openSlot()
 {
-    FlashEngine *engine = FlashEngine::instance();
+    m_slot = FlashEngine::instance()->stage()->openSlot(this, encodedUrl());
+}
+
+void TShockwaveFlash::adoptSlotPage(QWebEnginePage *page)
+{
+    if (m_page)
+        return;
+    m_page = page;
+    page->setBackgroundColor(Qt::transparent);
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     m_view = new QWebEngineView(this);
     m_view->setContextMenuPolicy(Qt::NoContextMenu);
+    m_view->setPage(page);
     layout->addWidget(m_view);
     const bool hadFocus = hasFocus();
     setFocusProxy(m_view);
     if (hadFocus)
         m_view->setFocus(Qt::OtherFocusReason);
-
-    m_page = new FlashPage(engine->profile(), engine->hostUrl(), m_view);
-    m_page->setBackgroundColor(Qt::transparent);
-    m_page->setWebChannel(m_channel);
-    m_view->setPage(m_page);
-    m_page->load(engine->hostUrl());
-}
-
-TShockwaveFlash::~TShockwaveFlash()
-{
-    // The page must go before the profile it uses; make sure it goes first
-    // even when the view outlives this control during teardown.
-    delete m_view;
-    m_view = nullptr;
 }
 
 void TShockwaveFlash::setMovie(const QString &path)
 {
     m_url = FlashEngine::instance()->movieUrl(path);
     m_showing = false;
-    m_bridge->requestMovie(m_url.toString(QUrl::FullyEncoded));
+    if (m_slot != 0)
+        FlashEngine::instance()->stage()->play(m_slot, encodedUrl());
     Q_EMIT movieRequested(m_url);
+}
+
+void TShockwaveFlash::receiveCommand(const QString &command, const QString &args)
+{
+    // Queued, so that handlers run from the event loop and not from inside
+    // the web channel's delivery.
+    QMetaObject::invokeMethod(
+        this, [this, command, args] { Q_EMIT OnFSCommand(this, command, args); }, Qt::QueuedConnection);
+}
+
+void TShockwaveFlash::receiveFirstFrame(const QString &url)
+{
+    // Only the current movie's first frame counts.
+    if (m_showing || url != encodedUrl() || m_url.isEmpty())
+        return;
+    m_showing = true;
+    Q_EMIT firstFrameShown();
 }
 
 void TShockwaveFlash::onFocusChanged(QWidget *old, QWidget *now)

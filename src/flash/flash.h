@@ -1,23 +1,23 @@
 #pragma once
 
-// The animation control of the menu. Each control is a web view showing a
-// small host page with one Flash player of the shared engine. The window sets
-// Movie (a content path under the configuration directory: a movie file
-// plays at once, anything else blanks the control) and Visible, and hears
-// back OnFSCommand (the movie's fscommand) and OnEnter (the control got the
-// input focus, a click on the movie included). Events reach the window on the
-// GUI thread from the event loop, never from inside the engine's own
-// callbacks, so a handler may reload, hide or close whatever it likes. The
-// web view is made once the control is first painted, so the window is on
-// screen before the web engine starts.
+// The animation control of the menu. The window sets Movie (a content path
+// under the configuration directory: a movie file plays at once, anything
+// else blanks the control) and Visible, and hears back OnFSCommand (the
+// movie's fscommand) and OnEnter (the control got the input focus, a click
+// on the movie included). Events reach the window on the GUI thread from the
+// event loop, never from inside the engine's own callbacks, so a handler may
+// reload, hide or close whatever it likes.
+//
+// All controls share one engine page (see FlashStage); a control shows its
+// own slot of it in a web view, made once the control is first painted, so
+// the window is on screen before the web engine starts.
 
 #include <QString>
 #include <QUrl>
 #include <QWidget>
 
-class FlashBridge;
-class FlashPage;
-class QWebChannel;
+class FlashStage;
+class QWebEnginePage;
 class QWebEngineView;
 
 class TShockwaveFlash final : public QWidget
@@ -47,14 +47,18 @@ protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
-    void createView();
+    friend class FlashStage;
+    void openSlot();
+    void adoptSlotPage(QWebEnginePage *page);
+    void receiveCommand(const QString &command, const QString &args);
+    void receiveFirstFrame(const QString &url);
     void onFocusChanged(QWidget *old, QWidget *now);
+    QString encodedUrl() const { return m_url.toString(QUrl::FullyEncoded); }
 
     QWebEngineView *m_view = nullptr;
-    FlashPage *m_page = nullptr;
-    QWebChannel *m_channel = nullptr;
-    FlashBridge *m_bridge = nullptr;
+    QWebEnginePage *m_page = nullptr;
     QUrl m_url;
+    int m_slot = 0;
     bool m_showing = false;
-    bool m_viewRequested = false;
+    bool m_slotRequested = false;
 };

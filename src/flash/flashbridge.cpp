@@ -2,26 +2,17 @@
 
 FlashBridge::FlashBridge(QObject *parent) : QObject(parent) {}
 
-void FlashBridge::requestMovie(const QString &url)
-{
-    m_url = url;
-    if (m_ready)
-        Q_EMIT movieRequested(url);
-}
-
 void FlashBridge::ready()
 {
-    m_ready = true;
-    Q_EMIT movieRequested(m_url);
+    Q_EMIT pageReady();
 }
 
-void FlashBridge::fsCommand(const QString &command, const QString &args)
+void FlashBridge::fsCommand(int slot, const QString &command, const QString &args)
 {
-    Q_EMIT commandReceived(command, args);
+    Q_EMIT commandReceived(slot, command, args);
 }
 
-void FlashBridge::firstFrame(const QString &url)
+void FlashBridge::firstFrame(int slot, const QString &url)
 {
-    if (url == m_url)
-        Q_EMIT firstFrameShown(url);
+    Q_EMIT firstFrameShown(slot, url);
 }

@@ -3,9 +3,11 @@
 #include <QObject>
 #include <QString>
 
-// The only object a host page sees over the web channel. It carries the
-// movie address to the page and the page's notes back; nothing else of the
-// program is reachable from a movie.
+// The only object the engine's page sees over the web channel. It carries
+// the program's requests (open a slot for a control, play a movie in it,
+// close it) to the page and the page's notes (a movie's fscommand, a first
+// frame on screen) back, each tagged with the slot it concerns; nothing else
+// of the program is reachable from a movie.
 class FlashBridge final : public QObject
 {
     Q_OBJECT
@@ -14,22 +16,18 @@ class FlashBridge final : public QObject
 public:
     explicit FlashBridge(QObject *parent = nullptr);
 
-    void requestMovie(const QString &url);
-    bool isPageReady() const { return m_ready; }
-
 Q_SIGNALS:
     // To the page.
-    void movieRequested(const QString &url);
-    // To the control.
-    void commandReceived(const QString &command, const QString &args);
-    void firstFrameShown(const QString &url);
+    void slotRequested(int slot);
+    void movieRequested(int slot, const QString &url);
+    void slotClosed(int slot);
+    // To the program.
+    void pageReady();
+    void commandReceived(int slot, const QString &command, const QString &args);
+    void firstFrameShown(int slot, const QString &url);
 
 public Q_SLOTS:
     void ready();
-    void fsCommand(const QString &command, const QString &args);
-    void firstFrame(const QString &url);
-
-private:
-    QString m_url;
-    bool m_ready = false;
+    void fsCommand(int slot, const QString &command, const QString &args);
+    void firstFrame(int slot, const QString &url);
 };

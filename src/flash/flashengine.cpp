@@ -1,6 +1,7 @@
 #include "flashengine.h"
 
 #include "contentpath.h"
+#include "flashstage.h"
 #include "schemehandler.h"
 
 #include <QCoreApplication>
@@ -75,11 +76,13 @@ void FlashEngine::prepareApplication()
     // time as it runs put most of a second of compilation on the page's
     // thread for every new player, and the optimising tier only competes
     // with the players for the processor. Sound is played from the program's
-    // own process instead of an extra one.
+    // own process instead of an extra one. The engine's page is never shown,
+    // and its timers must not be slowed down as a hidden page's are.
     QByteArray flags = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS");
     for (const char *flag : {"--renderer-process-limit=1", "--disable-background-networking",
                              "--disable-gpu", "--js-flags=--liftoff-only",
-                             "--disable-features=AudioServiceOutOfProcess"}) {
+                             "--disable-features=AudioServiceOutOfProcess",
+                             "--disable-background-timer-throttling"}) {
         if (!flags.contains(flag))
             flags += ' ' + QByteArray(flag);
     }
@@ -138,7 +141,32 @@ QWebEngineProfile *FlashEngine::profile()
     return m_profile;
 }
 
-QUrl FlashEngine::hostUrl() const
+FlashEngine::~FlashEngine()
+{
+    // The stage's page must go before the profile.
+    delete m_stage;
+    m_stage = nullptr;
+}
+
+FlashStage *FlashEngine::stage()
+{
+    if (m_stage)
+        return m_stage;
+    m_stage = new FlashStage(profile(), stageUrl(), this);
+    // The web engine shuts down in a routine of the application's teardown
+    // that it registers once it has started, before the application's
+    // children go; the engine's page and profile must be gone by then.
+    // Routines run newest first.
+    qAddPostRoutine([] { delete s_instance.data(); });
+    return m_stage;
+}
+
+FlashStage *FlashEngine::existingStage()
+{
+    return s_instance ? s_instance->m_stage : nullptr;
+}
+
+QUrl FlashEngine::stageUrl()
 {
     return QUrl(QStringLiteral("swfhost://menu/engine/host.html"));
 }

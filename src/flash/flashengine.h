@@ -9,11 +9,13 @@
 
 class QWebEngineProfile;
 class FlashSchemeHandler;
+class FlashStage;
 
 // The Flash engine shared by every animation control: the engine's files
 // (found beside the program, never in the content tree), one off-the-record
 // web profile that serves them and the movies through the program's own
-// scheme, and a request filter that keeps movies off the network.
+// scheme, a request filter that keeps movies off the network, and the one
+// page all the players run in.
 class FlashEngine final : public QObject
 {
     Q_OBJECT
@@ -39,7 +41,10 @@ public:
     // Made on first use: starting the web engine costs more than drawing
     // the whole window, so the players ask for it once they are on screen.
     QWebEngineProfile *profile();
-    QUrl hostUrl() const;
+    FlashStage *stage();
+    // The stage if the engine and its stage exist, else none.
+    static FlashStage *existingStage();
+    static QUrl stageUrl();
 
     // The folder the movies come from, as a content path.
     void setContentRoot(const QString &contentDirectory);
@@ -50,10 +55,13 @@ public:
     // Where the engine's files are looked for, first match wins.
     static QStringList engineSearchPath();
 
+    ~FlashEngine() override;
+
 private:
     explicit FlashEngine(const QString &engineDirectory);
 
     QWebEngineProfile *m_profile = nullptr;
+    FlashStage *m_stage = nullptr;
     FlashSchemeHandler *m_handler = nullptr;
     static QPointer<FlashEngine> s_instance;
 };

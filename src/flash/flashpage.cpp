@@ -1,19 +1,19 @@
 #include "flashpage.h"
 
-FlashPage::FlashPage(QWebEngineProfile *profile, const QUrl &hostUrl, QObject *parent)
-    : QWebEnginePage(profile, parent), m_hostUrl(hostUrl)
+FlashPage::FlashPage(QWebEngineProfile *profile, const QUrl &ownUrl, QObject *parent)
+    : QWebEnginePage(profile, parent), m_ownUrl(ownUrl)
 {
 }
 
 bool FlashPage::acceptNavigationRequest(const QUrl &url, NavigationType, bool isMainFrame)
 {
-    // getURL() in a movie must not take the page away from the player.
-    return !isMainFrame || url == m_hostUrl;
+    // getURL() in a movie must not take the page away from the players.
+    return !isMainFrame || url == m_ownUrl;
 }
 
 QWebEnginePage *FlashPage::createWindow(WebWindowType)
 {
-    return nullptr;
+    return m_windowSource ? m_windowSource() : nullptr;
 }
 
 void FlashPage::javaScriptConsoleMessage(JavaScriptConsoleMessageLevel, const QString &, int,

@@ -3,15 +3,22 @@
 #include <QUrl>
 #include <QWebEnginePage>
 
-// The host page of one animation control: it stays on its own address,
-// opens no windows and keeps the movie's console chatter to itself.
+#include <functional>
+
+// A page of the animation players: it stays on its own address and keeps
+// the movies' console chatter to itself. It opens a window only through its
+// window source (the engine's page opening a control's slot); without one,
+// or when the source has nothing waiting, no window opens.
 class FlashPage final : public QWebEnginePage
 {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(FlashPage)
 
 public:
-    FlashPage(QWebEngineProfile *profile, const QUrl &hostUrl, QObject *parent = nullptr);
+    FlashPage(QWebEngineProfile *profile, const QUrl &ownUrl, QObject *parent = nullptr);
+
+    using WindowSource = std::function<QWebEnginePage *()>;
+    void setWindowSource(WindowSource source) { m_windowSource = std::move(source); }
 
 protected:
     bool acceptNavigationRequest(const QUrl &url, NavigationType type, bool isMainFrame) override;
@@ -20,5 +27,6 @@ protected:
                                   int lineNumber, const QString &sourceID) override;
 
 private:
-    QUrl m_hostUrl;
+    QUrl m_ownUrl;
+    WindowSource m_windowSource;
 };

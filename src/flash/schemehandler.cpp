@@ -77,7 +77,8 @@ FlashSchemeHandler::Resolved FlashSchemeHandler::resolve(const QString &encodedP
             || components.size() != 1)
             return result;
         const QString &name = components.first();
-        if (name == QLatin1String("host.html") || name == QLatin1String("host.js")) {
+        if (name == QLatin1String("host.html") || name == QLatin1String("host.js")
+            || name == QLatin1String("slot.html")) {
             result.resource = QStringLiteral(":/flash/") + name;
         } else if (name == QLatin1String("qwebchannel.js")) {
             result.resource = QStringLiteral(":/qtwebchannel/qwebchannel.js");

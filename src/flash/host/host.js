@@ -1,47 +1,144 @@
-// One player per page. The control sends the movie address through the
-// bridge ("" blanks the page); the page answers with the movie's commands and
-// with a note when the first frame of a movie is on screen.
+// The engine's page. It runs the one copy of the engine that every player
+// shares; each animation control shows a slot, a window this page opens,
+// and its player is put in that slot's document. The program asks over the
+// bridge for slots and movies ("" blanks a slot); the page answers with the
+// movies' commands and with a note when a movie's first frame is on screen.
 (function () {
   "use strict";
-  let bridge = null;
-  let player = null;
-  let generation = 0;
+  const slotAddress = "swfhost://menu/engine/slot.html#";
+  const openWindow = window.open.bind(window);
+  // Movies may run script in this page: they open no windows of their own.
+  window.open = function () { return null; };
 
-  function blank() {
-    if (player) {
-      player.remove();
-      player = null;
+  let bridge = null;
+  const slots = new Map(); // slot → { window, player, url, generation }
+
+  // This page is never shown, so it gets no animation frames of its own and
+  // must not pause the players when it is found hidden: the engine's frame
+  // requests are served by whichever slot is on screen.
+  window.addEventListener("visibilitychange", function (event) { event.stopImmediatePropagation(); }, true);
+  const frameCallbacks = new Map();
+  let nextFrameId = 1;
+  let frameSource = null; // { window } of the request in flight
+
+  function visibleSlotWindow() {
+    for (const slot of slots.values()) {
+      const w = slot.window;
+      if (w && !w.closed && w.document.visibilityState === "visible")
+        return w;
+    }
+    return null;
+  }
+
+  function requestFrame() {
+    if (frameCallbacks.size === 0)
+      return;
+    if (frameSource && !frameSource.window.closed && frameSource.window.document.visibilityState === "visible")
+      return;
+    const w = visibleSlotWindow();
+    frameSource = null;
+    if (!w)
+      return; // asked again when a slot comes on screen
+    const source = frameSource = { window: w };
+    w.requestAnimationFrame(function (time) {
+      if (frameSource !== source)
+        return;
+      frameSource = null;
+      const callbacks = Array.from(frameCallbacks.values());
+      frameCallbacks.clear();
+      const now = time + w.performance.timeOrigin - performance.timeOrigin;
+      for (const callback of callbacks) {
+        try {
+          callback(now);
+        } catch (error) {
+          console.error(error);
+        }
+      }
+      requestFrame();
+    });
+  }
+
+  window.requestAnimationFrame = function (callback) {
+    const id = nextFrameId++;
+    frameCallbacks.set(id, callback);
+    requestFrame();
+    return id;
+  };
+  window.cancelAnimationFrame = function (id) {
+    frameCallbacks.delete(id);
+  };
+
+  function blank(slot) {
+    if (slot.player) {
+      slot.player.remove();
+      slot.player = null;
     }
   }
 
-  function load(url) {
-    const mine = ++generation;
-    blank();
-    if (!url)
+  function show(id) {
+    const slot = slots.get(id);
+    if (!slot)
       return;
-    player = window.RufflePlayer.newest().createPlayer();
+    const mine = ++slot.generation;
+    blank(slot);
+    const w = slot.window, url = slot.url;
+    if (!w || w.closed || !url)
+      return;
+    const player = window.RufflePlayer.newest().createPlayer();
+    slot.player = player;
+    w.document.getElementById("stage").appendChild(player);
     const api = player.ruffle();
     api.addFSCommandHandler(function (command, args) {
-      if (mine === generation && bridge)
-        bridge.fsCommand(String(command), args === undefined || args === null ? "" : String(args));
+      if (mine === slot.generation && bridge)
+        bridge.fsCommand(id, String(command), args === undefined || args === null ? "" : String(args));
       return true;
     });
     player.addEventListener("loadeddata", function () {
-      // Two animation frames: the first frame has then been drawn.
-      requestAnimationFrame(function () {
-        requestAnimationFrame(function () {
-          if (mine === generation && bridge)
-            bridge.firstFrame(url);
+      // Two of the slot's own animation frames: the first frame has then
+      // been drawn where the user sees it.
+      w.requestAnimationFrame(function () {
+        w.requestAnimationFrame(function () {
+          if (mine === slot.generation && bridge)
+            bridge.firstFrame(id, url);
         });
       });
     });
-    document.getElementById("stage").appendChild(player);
     api.load({ url: url, allowScriptAccess: true }).catch(function () {});
   }
 
+  // Each slot window calls this as it loads.
+  window.slotReady = function (id, w) {
+    const slot = slots.get(id);
+    if (!slot || slot.window)
+      return;
+    slot.window = w;
+    w.document.addEventListener("visibilitychange", requestFrame);
+    requestFrame();
+    show(id);
+  };
+
   new QWebChannel(qt.webChannelTransport, function (channel) {
     bridge = channel.objects.bridge;
-    bridge.movieRequested.connect(load);
+    bridge.slotRequested.connect(function (id) {
+      slots.set(id, { window: null, player: null, url: "", generation: 0 });
+      openWindow(slotAddress + id, "_blank");
+    });
+    bridge.movieRequested.connect(function (id, url) {
+      const slot = slots.get(id);
+      if (!slot)
+        return;
+      slot.url = url;
+      show(id);
+    });
+    bridge.slotClosed.connect(function (id) {
+      const slot = slots.get(id);
+      if (!slot)
+        return;
+      slot.generation++;
+      blank(slot);
+      slots.delete(id);
+      requestFrame();
+    });
     bridge.ready();
   });
 })();

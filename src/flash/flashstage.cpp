@@ -1,0 +1,118 @@
+#include "flashstage.h"
+
+#include "flash.h"
+#include "flashbridge.h"
+#include "flashpage.h"
+
+#include <QWebChannel>
+#include <QWebEngineSettings>
+#include <QWebEngineView>
+
+FlashStage::FlashStage(QWebEngineProfile *profile, const QUrl &pageUrl, QObject *parent)
+    : QObject(parent), m_profile(profile)
+{
+    m_bridge = new FlashBridge(this);
+    m_channel = new QWebChannel(this);
+    m_channel->registerObject(QStringLiteral("bridge"), m_bridge);
+    connect(m_bridge, &FlashBridge::pageReady, this, &FlashStage::onPageReady);
+    connect(m_bridge, &FlashBridge::commandReceived, this, &FlashStage::onCommand);
+    connect(m_bridge, &FlashBridge::firstFrameShown, this, &FlashStage::onFirstFrame);
+
+    // The page needs a view for the windows it opens to be shown in the
+    // controls' views; this one is never shown itself.
+    m_view = new QWebEngineView;
+    m_view->setAttribute(Qt::WA_DontShowOnScreen);
+    m_page = new FlashPage(profile, pageUrl, m_view);
+    // Only this page opens windows, and only the slots asked of it.
+    m_page->settings()->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, true);
+    m_page->setWindowSource([this] { return makeWindow(); });
+    m_page->setWebChannel(m_channel);
+    m_view->setPage(m_page);
+    m_page->load(pageUrl);
+}
+
+FlashStage::~FlashStage()
+{
+    delete m_view; // and the page with it, before the profile goes
+}
+
+QUrl FlashStage::slotUrl(int slot)
+{
+    return QUrl(QStringLiteral("swfhost://menu/engine/slot.html#%1").arg(slot));
+}
+
+int FlashStage::openSlot(TShockwaveFlash *control, const QString &url)
+{
+    const int slot = m_nextSlot++;
+    m_slots[slot] = Slot{control, url};
+    if (m_ready) {
+        m_windowsAsked.push_back(slot);
+        Q_EMIT m_bridge->slotRequested(slot);
+        Q_EMIT m_bridge->movieRequested(slot, url);
+    }
+    return slot;
+}
+
+void FlashStage::play(int slot, const QString &url)
+{
+    const auto found = m_slots.find(slot);
+    if (found == m_slots.end())
+        return;
+    found->second.url = url;
+    if (m_ready)
+        Q_EMIT m_bridge->movieRequested(slot, url);
+}
+
+void FlashStage::closeSlot(int slot)
+{
+    if (m_slots.erase(slot) && m_ready)
+        Q_EMIT m_bridge->slotClosed(slot);
+}
+
+void FlashStage::onPageReady()
+{
+    if (m_ready)
+        return;
+    m_ready = true;
+    for (const auto &[slot, state] : m_slots) {
+        m_windowsAsked.push_back(slot);
+        Q_EMIT m_bridge->slotRequested(slot);
+        Q_EMIT m_bridge->movieRequested(slot, state.url);
+    }
+}
+
+QWebEnginePage *FlashStage::makeWindow()
+{
+    // Windows open in the order the page was asked for them; anything
+    // else the page tries to open is refused.
+    if (m_windowsAsked.empty())
+        return nullptr;
+    const int slot = m_windowsAsked.front();
+    m_windowsAsked.pop_front();
+    TShockwaveFlash *control = controlOf(slot);
+    if (!control)
+        return nullptr;
+    auto *page = new FlashPage(m_profile, slotUrl(slot), control);
+    // The engine adopts the window into the page once this returns.
+    QMetaObject::invokeMethod(
+        control, [control, page] { control->adoptSlotPage(page); }, Qt::QueuedConnection);
+    return page;
+}
+
+TShockwaveFlash *FlashStage::controlOf(int slot) const
+{
+    const auto found = m_slots.find(slot);
+    return found == m_slots.end() ? nullptr : found->second.control.data();
+}
+
+void FlashStage::onCommand(int slot, const QString &command, const QString &args)
+{
+    if (TShockwaveFlash *control = controlOf(slot))
+        control->receiveCommand(command, args);
+}
+
+void FlashStage::onFirstFrame(int slot, const QString &url)
+{
+    if (TShockwaveFlash *control = controlOf(slot))
+        control->receiveFirstFrame(url);
+}

@@ -1,0 +1,67 @@
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <QUrl>
+
+#include <deque>
+#include <map>
+
+class FlashBridge;
+class FlashPage;
+class QWebChannel;
+class QWebEnginePage;
+class QWebEngineProfile;
+class QWebEngineView;
+class TShockwaveFlash;
+
+// The one page the engine runs in, shared by every animation control. It is
+// never shown: each control on screen gets a slot, a window this page opens
+// and the control shows, and the control's player lives in its slot's
+// document while the engine's code and memory stay here, loaded once. The
+// stage relays the controls' movies to the page and the page's notes back
+// to the control they concern.
+class FlashStage final : public QObject
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(FlashStage)
+
+public:
+    FlashStage(QWebEngineProfile *profile, const QUrl &pageUrl, QObject *parent = nullptr);
+    ~FlashStage() override;
+
+    // A control is on screen: opens its slot, which will play url (empty
+    // for none). The control gets the slot's page through
+    // TShockwaveFlash::adoptSlotPage once the window exists.
+    int openSlot(TShockwaveFlash *control, const QString &url);
+    void play(int slot, const QString &url);
+    void closeSlot(int slot);
+
+    // The address of a slot's window.
+    static QUrl slotUrl(int slot);
+
+private:
+    struct Slot
+    {
+        QPointer<TShockwaveFlash> control;
+        QString url;
+    };
+
+    QWebEnginePage *makeWindow();
+    void onPageReady();
+    void onCommand(int slot, const QString &command, const QString &args);
+    void onFirstFrame(int slot, const QString &url);
+    TShockwaveFlash *controlOf(int slot) const;
+
+    QWebEngineProfile *m_profile;
+    QWebEngineView *m_view = nullptr;
+    FlashPage *m_page = nullptr;
+    QWebChannel *m_channel = nullptr;
+    FlashBridge *m_bridge = nullptr;
+    std::map<int, Slot> m_slots;
+    // Slots whose windows the page was asked to open, in that order.
+    std::deque<int> m_windowsAsked;
+    int m_nextSlot = 1;
+    bool m_ready = false;
+};

@@ -1,6 +1,5 @@
 #include "schemehandler.h"
 
-#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -117,13 +116,12 @@ void FlashSchemeHandler::requestStarted(QWebEngineUrlRequestJob *job)
         job->fail(QWebEngineUrlRequestJob::RequestDenied);
         return;
     }
-    QFile file(source);
-    if (!file.open(QIODevice::ReadOnly)) {
+    // The job owns the reply's device; the engine reads it as it goes, so
+    // the 14 MB of the engine's WebAssembly are never held here whole.
+    auto *file = new QFile(source, job);
+    if (!file->open(QIODevice::ReadOnly)) {
         job->fail(QWebEngineUrlRequestJob::UrlNotFound);
         return;
     }
-    auto *buffer = new QBuffer(job); // the job owns the reply's device
-    buffer->setData(file.readAll());
-    buffer->open(QIODevice::ReadOnly);
-    job->reply(target.mimeType, buffer);
+    job->reply(target.mimeType, file);
 }

@@ -3,8 +3,9 @@
 //   movies      prints "movies" when all four movies show their first frame,
 //               then the PSS of every process of the program and the share
 //               of the processor the program takes while the menu waits
-//   activation  50 activations on a tree whose reader records its start:
-//               prints each delay from the second preview entry to the reader running
+//   activation  50 activations on a tree whose reader records its start, each
+//               from a settled menu: prints each delay from the second preview
+//               entry to the reader running
 //   preview     10 series changes: prints each delay from the click to the
 //               new preview's first frame
 //   web         10 activations with "Educativos" against a loopback server:
@@ -226,7 +227,18 @@ void runActivations(TFRMmain &window)
     QTimer::singleShot(3000, qApp, [&window, rb3a, manual] {
         rb3a->click();
         std::vector<double> delays;
+        const QList<TShockwaveFlash *> movies = window.findChildren<TShockwaveFlash *>();
         for (int i = 0; i < 50; ++i) {
+            // Each activation from a settled menu, as a user makes it: the
+            // movies the last one reloaded are showing again.
+            QElapsedTimer settle;
+            settle.start();
+            const auto settled = [&movies] {
+                return std::all_of(movies.begin(), movies.end(),
+                                   [](TShockwaveFlash *movie) { return movie->isShowingMovie(); });
+            };
+            while ((!settled() || settle.elapsed() < 300) && settle.elapsed() < 10000)
+                QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
             QFile::remove(manual + QStringLiteral(".started"));
             window.SWFinfEnter(nullptr); // first entry
             const std::int64_t start = wallNanoseconds();

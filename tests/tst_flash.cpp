@@ -33,6 +33,7 @@ private Q_SLOTS:
     void blankingAPlayingMovie();
     void hiddenControlDrawsNothingAndTakesMovies();
     void handlerMayReloadOrCloseDuringItsEvent();
+    void moviesAskedForWhileHeldBackPlayAfterwards();
     void moviesStayOffTheNetwork_data();
     void moviesStayOffTheNetwork();
 
@@ -234,6 +235,25 @@ void TestFlash::handlerMayReloadOrCloseDuringItsEvent()
     WAIT_COMPARE(commands.count(), 3, 60000);
     WAIT_VERIFY(!stage->window.isVisible(), 5000);
     stage.reset(); // tearing down right after the event must not crash either
+}
+
+void TestFlash::moviesAskedForWhileHeldBackPlayAfterwards()
+{
+    auto stage = makeStage();
+    QSignalSpy frames(stage->flash, &TShockwaveFlash::firstFrameShown);
+    stage->flash->setMovie(m_tree.path() + QStringLiteral("\\config\\play.swf"));
+    WAIT_COMPARE(frames.count(), 1, 30000);
+    // While a program the menu started comes up, a new movie waits …
+    QSignalSpy commands(stage->flash, &TShockwaveFlash::OnFSCommand);
+    FlashEngine::holdPlayersBack(4000);
+    stage->flash->setMovie(m_tree.path() + QStringLiteral("\\config\\ok.swf"));
+    QVERIFY(!stage->flash->isShowingMovie());
+    testing::pause(1500);
+    QCOMPARE(commands.count(), 0);
+    // … and plays once the hold is over, none of it lost.
+    WAIT_COMPARE(commands.count(), 1, 30000);
+    QCOMPARE(commands.at(0).at(1).toString(), QStringLiteral("ok"));
+    WAIT_VERIFY(stage->flash->isShowingMovie(), 10000);
 }
 
 void TestFlash::moviesStayOffTheNetwork_data()

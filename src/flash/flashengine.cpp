@@ -166,6 +166,12 @@ FlashStage *FlashEngine::existingStage()
     return s_instance ? s_instance->m_stage : nullptr;
 }
 
+void FlashEngine::holdPlayersBack(int milliseconds)
+{
+    if (FlashStage *stage = existingStage())
+        stage->holdBack(milliseconds);
+}
+
 QUrl FlashEngine::stageUrl()
 {
     return QUrl(QStringLiteral("swfhost://menu/engine/host.html"));

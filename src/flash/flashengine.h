@@ -45,6 +45,10 @@ public:
     // The stage if the engine and its stage exist, else none.
     static FlashStage *existingStage();
     static QUrl stageUrl();
+    // The players take up the movies asked for in the next milliseconds
+    // only then, leaving the processor to a program the menu has just
+    // started. Nothing to do before the players have started.
+    static void holdPlayersBack(int milliseconds);
 
     // The folder the movies come from, as a content path.
     void setContentRoot(const QString &contentDirectory);

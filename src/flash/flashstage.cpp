@@ -17,6 +17,8 @@ FlashStage::FlashStage(QWebEngineProfile *profile, const QUrl &pageUrl, QObject 
     connect(m_bridge, &FlashBridge::pageReady, this, &FlashStage::onPageReady);
     connect(m_bridge, &FlashBridge::commandReceived, this, &FlashStage::onCommand);
     connect(m_bridge, &FlashBridge::firstFrameShown, this, &FlashStage::onFirstFrame);
+    m_holdTimer.setSingleShot(true);
+    connect(&m_holdTimer, &QTimer::timeout, this, &FlashStage::releaseHeld);
 
     // The page needs a view for the windows it opens to be shown in the
     // controls' views; this one is never shown itself.
@@ -59,12 +61,31 @@ void FlashStage::play(int slot, const QString &url)
     if (found == m_slots.end())
         return;
     found->second.url = url;
-    if (m_ready)
+    if (m_holdTimer.isActive())
+        m_held.insert(slot);
+    else if (m_ready)
         Q_EMIT m_bridge->movieRequested(slot, url);
+}
+
+void FlashStage::holdBack(int milliseconds)
+{
+    m_holdTimer.start(milliseconds);
+}
+
+void FlashStage::releaseHeld()
+{
+    const std::set<int> held = std::move(m_held);
+    m_held.clear();
+    for (const int slot : held) {
+        const auto found = m_slots.find(slot);
+        if (found != m_slots.end() && m_ready)
+            Q_EMIT m_bridge->movieRequested(slot, found->second.url);
+    }
 }
 
 void FlashStage::closeSlot(int slot)
 {
+    m_held.erase(slot);
     if (m_slots.erase(slot) && m_ready)
         Q_EMIT m_bridge->slotClosed(slot);
 }

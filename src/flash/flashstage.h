@@ -3,10 +3,12 @@
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <QTimer>
 #include <QUrl>
 
 #include <deque>
 #include <map>
+#include <set>
 
 class FlashBridge;
 class FlashPage;
@@ -37,6 +39,9 @@ public:
     int openSlot(TShockwaveFlash *control, const QString &url);
     void play(int slot, const QString &url);
     void closeSlot(int slot);
+    // The movies asked for in the next milliseconds wait until then: a
+    // program the menu has just started gets the processor first.
+    void holdBack(int milliseconds);
 
     // The address of a slot's window.
     static QUrl slotUrl(int slot);
@@ -50,6 +55,7 @@ private:
 
     QWebEnginePage *makeWindow();
     void onPageReady();
+    void releaseHeld();
     void onCommand(int slot, const QString &command, const QString &args);
     void onFirstFrame(int slot, const QString &url);
     TShockwaveFlash *controlOf(int slot) const;
@@ -62,6 +68,8 @@ private:
     std::map<int, Slot> m_slots;
     // Slots whose windows the page was asked to open, in that order.
     std::deque<int> m_windowsAsked;
+    std::set<int> m_held;
+    QTimer m_holdTimer;
     int m_nextSlot = 1;
     bool m_ready = false;
 };

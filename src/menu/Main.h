@@ -72,7 +72,7 @@ private:
     void applyChoice(const char *button);
     void setSeriesCaption(const QString &caption);
     QString checkedManual() const;
-    void startManual(const QString &manual);
+    bool startManual(const QString &manual);
 
     std::unique_ptr<Ui::TFRMmain> ui;
     QString m_baseDirectory;

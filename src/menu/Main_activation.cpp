@@ -4,6 +4,7 @@
 
 #include "contentpath.h"
 #include "f_web.h"
+#include "flashengine.h"
 #include "globals.h"
 #include "launcher.h"
 #include "selection.h"
@@ -54,17 +55,16 @@ QString TFRMmain::checkedManual() const
     return chosen ? selection::manualFor(chosen->objectName()) : QString();
 }
 
-void TFRMmain::startManual(const QString &manual)
+bool TFRMmain::startManual(const QString &manual)
 {
     const QString reader = m_baseDirectory + QStringLiteral("\\MANUAIS\\READER.exe");
     const QString document = m_baseDirectory + manual;
     manualCommandLine = reader + QLatin1Char(' ') + document;
     if (content::launchProgram(reader, {document}))
-        return;
+        return true;
     // A tree made for Windows holds a reader this system cannot run; the
     // desktop's own PDF application opens the manual instead.
-    if (content::fileExists(document))
-        content::openWithDesktop(content::toLocalPath(document));
+    return content::fileExists(document) && content::openWithDesktop(content::toLocalPath(document));
 }
 
 void TFRMmain::btokClick(QObject *)
@@ -77,10 +77,11 @@ void TFRMmain::btokClick(QObject *)
         return;
     }
     SWFdesativa();
+    bool started = false;
     if (ui->rb1->isChecked()) {
         const QString manual = checkedManual();
         if (!manual.isEmpty())
-            startManual(manual);
+            started = startManual(manual);
     }
     if (ui->rb2->isChecked()) {
         auto *viewer = new Tfrmweb(this, [] { return FRMmain ? FRMmain->seriesCode() : QString(); });
@@ -90,7 +91,10 @@ void TFRMmain::btokClick(QObject *)
         viewer->exec(); // the viewer deletes itself on close
     }
     if (ui->rb3->isChecked())
-        content::launchProgram(m_baseDirectory + QStringLiteral("\\agenda\\RedNotebookPortable.exe"));
+        started = content::launchProgram(m_baseDirectory + QStringLiteral("\\agenda\\RedNotebookPortable.exe"));
+    // The program just started comes up first; the movies follow.
+    if (started)
+        FlashEngine::holdPlayersBack(300);
     SWFmostra();
     for (std::size_t i = 0; i < 6; ++i)
         vetor[i] = 0;

@@ -354,6 +354,8 @@ int runCatalog()
         packet.parse(xml);
         parses.push_back(timer.nsecsElapsed() / 1e6);
     }
+    // The first parse is the one the menu makes: its memory is fresh.
+    const double firstParseMs = parses.front();
     const double parseMs = percentile(parses, 0.5);
 
     QElapsedTimer pass;
@@ -374,6 +376,8 @@ int runCatalog()
                                       base + QStringLiteral("/again/e%1/proj.exe").arg(i));
     const double copiesMs = copies.nsecsElapsed() / 1e6;
 
+    std::printf("catalog_first_parse_ms %.1f\ncatalog_first_parse_mb_s %.0f\n", firstParseMs,
+                xml.size() / 1e6 / (firstParseMs / 1e3));
     std::printf("catalog_bytes %lld\ncatalog_parse_ms %.1f\ncatalog_parse_mb_s %.0f\n"
                 "catalog_pass_ms %.1f\ncatalog_copies_only_ms %.1f\ncatalog_copied %d\n",
                 static_cast<long long>(xml.size()), parseMs, xml.size() / 1e6 / (parseMs / 1e3), passMs,

@@ -68,7 +68,8 @@ cat <<TABLE
 | Series change: click → new preview's first frame (10 runs) | median ${preview_median} ms (p95 ${preview_p95}) | — | — | — |
 | Activation: second preview click → reader running (50 runs) | p95 ${act_p95} ms (median ${act_median}) | — | — | p95 < 50 ms |
 | Web viewer: "Educativos" → start page loaded (10 runs) | median ${web_median} ms (p95 ${web_p95}) | — | — | < 500 ms |
-| Catalog parse, $(get catalog_bytes | awk '{printf "%.1f MB", $1/1e6}'), 100,000 records | $(get catalog_parse_ms) ms = $(get catalog_parse_mb_s) MB/s | — | — | ≥ 100 MB/s |
+| Catalog parse, $(get catalog_bytes | awk '{printf "%.1f MB", $1/1e6}'), 100,000 records (median of 5) | $(get catalog_parse_ms) ms = $(get catalog_parse_mb_s) MB/s | — | — | ≥ 100 MB/s |
+| Catalog parse, the first in a fresh process (as the menu makes it) | $(get catalog_first_parse_ms) ms = $(get catalog_first_parse_mb_s) MB/s | — | — | ≥ 100 MB/s |
 | Catalog copy pass, 10,000 marked | $(get catalog_pass_ms) ms | the 10,000 copies alone $(get catalog_copies_only_ms) ms | $(ratio "$(get catalog_pass_ms)" "$(get catalog_copies_only_ms)") | bounded by the copies |
 
 Machine: ${machine}. Processes: ${processes}.

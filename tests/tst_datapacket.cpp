@@ -194,6 +194,9 @@ void TestDataPacket::rejectsWithPlace_data()
     QTest::newRow("no fields") << QByteArray("<DATAPACKET><ROWDATA/></DATAPACKET>")
                                << QStringLiteral("O catálogo não é um pacote de dados válido: falta a lista "
                                                  "de campos (METADATA/FIELDS).");
+    QTest::newRow("empty file") << QByteArray()
+                                << QStringLiteral("O catálogo não é um pacote de dados válido: o arquivo "
+                                                  "não contém nenhum elemento (linha 1, coluna 1).");
     QTest::newRow("text only") << QByteArray("ROW ROW ROW")
                                << QStringLiteral("O catálogo não é um pacote de dados válido: o arquivo "
                                                  "não contém nenhum elemento (linha 1, coluna 12).");

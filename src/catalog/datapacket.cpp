@@ -2,6 +2,7 @@
 
 #include <pugixml.hpp>
 
+#include <cstdint>
 #include <cstring>
 
 namespace catalog {
@@ -13,25 +14,6 @@ constexpr char16_t kCp1252High[32] = {
     0x20AC, 0xFFFD, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
     0x2039, 0x0152, 0xFFFD, 0x017D, 0xFFFD, 0xFFFD, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0xFFFD, 0x017E, 0x0178};
-
-void appendUtf8(QByteArray &out, char32_t c)
-{
-    if (c < 0x80) {
-        out.append(static_cast<char>(c));
-    } else if (c < 0x800) {
-        out.append(static_cast<char>(0xC0 | (c >> 6)));
-        out.append(static_cast<char>(0x80 | (c & 0x3F)));
-    } else if (c < 0x10000) {
-        out.append(static_cast<char>(0xE0 | (c >> 12)));
-        out.append(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-        out.append(static_cast<char>(0x80 | (c & 0x3F)));
-    } else {
-        out.append(static_cast<char>(0xF0 | (c >> 18)));
-        out.append(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
-        out.append(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-        out.append(static_cast<char>(0x80 | (c & 0x3F)));
-    }
-}
 
 bool isValidUtf8(const char *data, qsizetype size)
 {
@@ -223,16 +205,51 @@ QByteArray DataPacket::normalise(const QByteArray &bytes)
         utf8 = true;
     }
 
+    // A Windows-1252 byte takes at most three bytes in UTF-8; a joined
+    // surrogate pair is shorter than the two references it replaces. The
+    // text is written straight into a buffer of the largest size it can take.
+    qsizetype high = 0;
+    if (!utf8) {
+        for (qsizetype k = 0; k < size; ++k)
+            high += static_cast<unsigned char>(data[k]) >> 7;
+    }
     QByteArray out;
-    out.reserve(size + size / 16);
+    out.resize(size + 2 * high);
+    char *const begin = out.data();
+    char *w = begin;
+    const auto put = [&w](char32_t c) {
+        if (c < 0x80) {
+            *w++ = static_cast<char>(c);
+        } else if (c < 0x800) {
+            *w++ = static_cast<char>(0xC0 | (c >> 6));
+            *w++ = static_cast<char>(0x80 | (c & 0x3F));
+        } else {
+            *w++ = static_cast<char>(0xE0 | (c >> 12));
+            *w++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            *w++ = static_cast<char>(0x80 | (c & 0x3F));
+        }
+    };
+
     qsizetype i = 0;
     while (i < size) {
         // Copy the plain run up to the next byte that needs a look: a
-        // reference, or (outside UTF-8) a Windows-1252 byte.
+        // reference, or (outside UTF-8) a Windows-1252 byte. Eight bytes at
+        // a time while none of them does.
         qsizetype run = i;
+        while (run + 8 <= size) {
+            std::uint64_t word;
+            std::memcpy(&word, data + run, 8);
+            const std::uint64_t amp = word ^ 0x2626262626262626ULL;
+            const std::uint64_t hasAmp = (amp - 0x0101010101010101ULL) & ~amp & 0x8080808080808080ULL;
+            const std::uint64_t hasHigh = utf8 ? 0 : word & 0x8080808080808080ULL;
+            if (hasAmp | hasHigh)
+                break;
+            run += 8;
+        }
         while (run < size && data[run] != '&' && (utf8 || static_cast<unsigned char>(data[run]) < 0x80))
             ++run;
-        out.append(data + i, run - i);
+        std::memcpy(w, data + i, static_cast<std::size_t>(run - i));
+        w += run - i;
         i = run;
         if (i >= size)
             break;
@@ -251,19 +268,20 @@ QByteArray DataPacket::normalise(const QByteArray &bytes)
                     joined = 0x10000 + ((first - 0xD800) << 10) + (second - 0xDC00);
                     consumed += secondLength;
                 }
-                out.append("&#");
-                out.append(QByteArray::number(static_cast<uint>(joined)));
-                out.append(';');
+                const QByteArray reference = "&#" + QByteArray::number(static_cast<uint>(joined)) + ';';
+                std::memcpy(w, reference.constData(), static_cast<std::size_t>(reference.size()));
+                w += reference.size();
                 i += consumed;
                 continue;
             }
-            out.append('&');
+            *w++ = '&';
             ++i;
             continue;
         }
-        appendUtf8(out, c < 0xA0 ? kCp1252High[c - 0x80] : c);
+        put(c < 0xA0 ? kCp1252High[c - 0x80] : c);
         ++i;
     }
+    out.truncate(w - begin);
     return out;
 }
 
@@ -282,13 +300,19 @@ void DataPacket::parse(const QByteArray &bytes)
     m_document->text = normalise(bytes);
 
     const unsigned options = pugi::parse_default | pugi::parse_declaration;
-    const pugi::xml_parse_result result = m_document->xml.load_buffer(
-        m_document->text.constData(), static_cast<size_t>(m_document->text.size()), options,
-        pugi::encoding_utf8);
+    // Parsed where it lies, ending in a zero: the text is this document's
+    // own, kept as long as the document, and a copy would cost as much again
+    // in fresh memory. The appended zero also makes sure the buffer is an
+    // allocation of its own (an empty one is shared and read-only).
+    QByteArray &text = m_document->text;
+    text.append('\0');
+    const pugi::xml_parse_result result = m_document->xml.load_buffer_inplace(
+        text.data(), static_cast<size_t>(text.size()), options, pugi::encoding_utf8);
     if (!result) {
         qsizetype line = 0;
         qsizetype column = 0;
-        lineAndColumn(m_document->text, static_cast<qsizetype>(result.offset), &line, &column);
+        // The parse has written into the text; count on a fresh copy.
+        lineAndColumn(normalise(bytes), static_cast<qsizetype>(result.offset), &line, &column);
         throw PacketError(QStringLiteral("O catálogo não é um pacote de dados válido: %1 "
                                          "(linha %2, coluna %3).")
                               .arg(describe(result.status))

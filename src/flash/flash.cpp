@@ -80,7 +80,7 @@ void TShockwaveFlash::receiveCommand(const QString &command, const QString &args
 void TShockwaveFlash::receiveFirstFrame(const QString &url)
 {
     // Only the current movie's first frame counts.
-    if (m_showing || url != encodedUrl() || m_url.isEmpty())
+    if (m_showing || url != encodedUrl())
         return;
     m_showing = true;
     Q_EMIT firstFrameShown();

@@ -47,11 +47,8 @@ int FlashStage::openSlot(TShockwaveFlash *control, const QString &url)
 {
     const int slot = m_nextSlot++;
     m_slots[slot] = Slot{control, url};
-    if (m_ready) {
-        m_windowsAsked.push_back(slot);
-        Q_EMIT m_bridge->slotRequested(slot);
-        Q_EMIT m_bridge->movieRequested(slot, url);
-    }
+    if (m_ready)
+        askForWindow(slot, url);
     return slot;
 }
 
@@ -95,11 +92,15 @@ void FlashStage::onPageReady()
     if (m_ready)
         return;
     m_ready = true;
-    for (const auto &[slot, state] : m_slots) {
-        m_windowsAsked.push_back(slot);
-        Q_EMIT m_bridge->slotRequested(slot);
-        Q_EMIT m_bridge->movieRequested(slot, state.url);
-    }
+    for (const auto &[slot, state] : m_slots)
+        askForWindow(slot, state.url);
+}
+
+void FlashStage::askForWindow(int slot, const QString &url)
+{
+    m_windowsAsked.push_back(slot);
+    Q_EMIT m_bridge->slotRequested(slot);
+    Q_EMIT m_bridge->movieRequested(slot, url);
 }
 
 QWebEnginePage *FlashStage::makeWindow()

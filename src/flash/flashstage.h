@@ -55,6 +55,7 @@ private:
 
     QWebEnginePage *makeWindow();
     void onPageReady();
+    void askForWindow(int slot, const QString &url);
     void releaseHeld();
     void onCommand(int slot, const QString &command, const QString &args);
     void onFirstFrame(int slot, const QString &url);

@@ -15,16 +15,15 @@
 #include "Main.h"
 #include "benchclock.h"
 #include "clientdataset.h"
-#include "contentserver.h"
 #include "copypass.h"
 #include "datapacket.h"
-#include "f_web.h"
 #include "flash.h"
 #include "flashengine.h"
 #include "fonts.h"
 #include "globals.h"
 #include "radiobutton.h"
 #include "safecopy.h"
+#include "webmodule.h"
 
 #include <QApplication>
 #include <QDir>
@@ -36,9 +35,9 @@
 #include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTimer>
-#include <QWebEngineView>
 
 #include <algorithm>
+#include <functional>
 #include <cstdio>
 #include <memory>
 #include <vector>
@@ -282,10 +281,28 @@ public:
     }
 };
 
+// Hears a web view's loadFinished without linking the web engine.
+class LoadWatcher final : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit LoadWatcher(std::function<void(bool)> onFinished, QObject *parent)
+        : QObject(parent), m_onFinished(std::move(onFinished))
+    {
+    }
+
+public Q_SLOTS:
+    void finished(bool ok) { m_onFinished(ok); }
+
+private:
+    std::function<void(bool)> m_onFinished;
+};
+
 void runWeb(TFRMmain &window)
 {
     static StartPages server;
-    web::setContentServer(QStringLiteral("127.0.0.1:%1").arg(server.serverPort()));
+    WebModule::instance()->setContentServer(QStringLiteral("127.0.0.1:%1").arg(server.serverPort()));
     QTimer::singleShot(3000, qApp, [&window] {
         window.findChild<QRadioButton *>(QStringLiteral("rb3a"))->click();
         window.findChild<QRadioButton *>(QStringLiteral("rb2"))->setChecked(true);
@@ -294,15 +311,19 @@ void runWeb(TFRMmain &window)
             std::int64_t start = 0;
             QTimer watcher;
             QObject::connect(&watcher, &QTimer::timeout, qApp, [&] {
-                if (!frmweb || frmweb->property("watched").toBool())
+                QWidget *viewer = QApplication::activeModalWidget();
+                if (!viewer || viewer->property("watched").toBool())
                     return;
-                frmweb->setProperty("watched", true);
-                auto *view = frmweb->findChild<QWebEngineView *>(QStringLiteral("WebBrowser1"));
-                QObject::connect(view, &QWebEngineView::loadFinished, frmweb, [&delays, &start](bool ok) {
-                    if (ok)
-                        delays.push_back((wallNanoseconds() - start) / 1e6);
-                    frmweb->close();
-                });
+                viewer->setProperty("watched", true);
+                auto *view = viewer->findChild<QWidget *>(QStringLiteral("WebBrowser1"));
+                auto *watcher = new LoadWatcher(
+                    [&delays, &start, viewer](bool ok) {
+                        if (ok)
+                            delays.push_back((wallNanoseconds() - start) / 1e6);
+                        viewer->close();
+                    },
+                    viewer);
+                QObject::connect(view, SIGNAL(loadFinished(bool)), watcher, SLOT(finished(bool)));
             });
             watcher.start(0);
             start = wallNanoseconds();
@@ -422,3 +443,5 @@ int main(int argc, char **argv)
     window.reset();
     return result;
 }
+
+#include "bench_menu.moc"

@@ -37,7 +37,8 @@ private Q_SLOTS:
     void webViewerRunsModally();
     void sairClosesTheProgram_data();
     void sairClosesTheProgram();
-    void missingEngineEndsWithAReport();
+    void missingEngineIsReported_data();
+    void missingEngineIsReported();
 
 private:
     // A tree under the given folder name with movies, every manual and a
@@ -341,13 +342,39 @@ void TestActivation::sairClosesTheProgram()
     }
 }
 
-void TestActivation::missingEngineEndsWithAReport()
+void TestActivation::missingEngineIsReported_data()
 {
-    // The program alone, without the engine beside it.
+    QTest::addColumn<QStringList>("beside");
+    QTest::addColumn<bool>("brokenLibrary");
+    QTest::addColumn<QByteArray>("named");
+    const QString library = QStringLiteral("libapostilas_web.so");
+    QTest::newRow("no engine") << QStringList() << false << QByteArray("/lonely/ruffle/ruffle.js");
+    QTest::newRow("no engine files") << QStringList{library} << false << QByteArray("/lonely/ruffle/ruffle.js");
+    QTest::newRow("no web library") << QStringList{QStringLiteral("ruffle")} << false
+                                    << QByteArray("/lonely/libapostilas_web.so");
+    // The window comes up; the players stay blank and say why.
+    QTest::newRow("broken web library") << QStringList{QStringLiteral("ruffle")} << true
+                                        << QByteArray("/lonely/libapostilas_web.so");
+}
+
+void TestActivation::missingEngineIsReported()
+{
+    QFETCH(QStringList, beside);
+    QFETCH(bool, brokenLibrary);
+    QFETCH(QByteArray, named);
+    // The program without (part of) what it runs movies with beside it.
     const QString bin = m_root.path() + QStringLiteral("/lonely");
+    QDir(bin).removeRecursively();
     QDir().mkpath(bin);
-    QVERIFY(QFile::copy(QCoreApplication::applicationDirPath() + QStringLiteral("/apostilas"),
-                        bin + QStringLiteral("/apostilas")));
+    const QString built = QCoreApplication::applicationDirPath();
+    QVERIFY(QFile::copy(built + QStringLiteral("/apostilas"), bin + QStringLiteral("/apostilas")));
+    for (const QString &name : beside)
+        QVERIFY(QFile::link(built + QLatin1Char('/') + name, bin + QLatin1Char('/') + name));
+    if (brokenLibrary) {
+        QFile library(bin + QStringLiteral("/libapostilas_web.so"));
+        QVERIFY(library.open(QIODevice::WriteOnly));
+        library.write("not a library");
+    }
     QProcess program;
     program.setWorkingDirectory(makeTree(QStringLiteral("tree")));
     program.setProgram(bin + QStringLiteral("/apostilas"));
@@ -355,8 +382,9 @@ void TestActivation::missingEngineEndsWithAReport()
     QVERIFY(program.waitForStarted());
     // The error box waits for a person; its text is on stderr at once.
     QByteArray errors;
-    WAIT_VERIFY((errors += program.readAllStandardError()).contains("/lonely/ruffle/ruffle.js"),
-                             20000);
+    WAIT_VERIFY((errors += program.readAllStandardError()).contains(named), 20000);
+    if (brokenLibrary)
+        QVERIFY(!program.waitForFinished(1000));
     program.kill();
     program.waitForFinished();
 }

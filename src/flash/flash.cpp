@@ -1,13 +1,10 @@
 #include "flash.h"
 
 #include "flashengine.h"
-#include "flashstage.h"
 
 #include <QApplication>
 #include <QTimer>
 #include <QVBoxLayout>
-#include <QWebEnginePage>
-#include <QWebEngineView>
 
 TShockwaveFlash::TShockwaveFlash(QWidget *parent) : QWidget(parent)
 {
@@ -20,13 +17,11 @@ TShockwaveFlash::TShockwaveFlash(QWidget *parent) : QWidget(parent)
 TShockwaveFlash::~TShockwaveFlash()
 {
     if (m_slot != 0) {
-        if (FlashStage *stage = FlashEngine::existingStage())
-            stage->closeSlot(m_slot);
+        if (WebModule *players = WebModule::loaded())
+            players->closeSlot(m_slot);
     }
-    // The page must go before the profile it uses; make sure it goes first
-    // even when the view outlives this control during teardown.
+    // The view goes before the page it shows (a child of this control too).
     delete m_view;
-    delete m_page;
 }
 
 void TShockwaveFlash::paintEvent(QPaintEvent *)
@@ -39,20 +34,20 @@ void TShockwaveFlash::paintEvent(QPaintEvent *)
 
 void TShockwaveFlash::openSlot()
 {
-    m_slot = FlashEngine::instance()->stage()->openSlot(this, encodedUrl());
+    // Without the library the control stays blank; the loader said why.
+    if (WebModule *players = FlashEngine::instance()->players())
+        m_slot = players->openSlot(this, encodedUrl());
 }
 
-void TShockwaveFlash::adoptSlotPage(QWebEnginePage *page)
+void TShockwaveFlash::adoptSlotView(QWidget *view)
 {
-    if (m_page)
+    if (m_view) {
+        delete view;
         return;
-    m_page = page;
-    page->setBackgroundColor(Qt::transparent);
+    }
+    m_view = view;
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    m_view = new QWebEngineView(this);
-    m_view->setContextMenuPolicy(Qt::NoContextMenu);
-    m_view->setPage(page);
     layout->addWidget(m_view);
     const bool hadFocus = hasFocus();
     setFocusProxy(m_view);
@@ -65,7 +60,7 @@ void TShockwaveFlash::setMovie(const QString &path)
     m_url = FlashEngine::instance()->movieUrl(path);
     m_showing = false;
     if (m_slot != 0)
-        FlashEngine::instance()->stage()->play(m_slot, encodedUrl());
+        FlashEngine::instance()->players()->play(m_slot, encodedUrl());
     Q_EMIT movieRequested(m_url);
 }
 

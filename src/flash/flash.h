@@ -8,19 +8,18 @@
 // event loop, never from inside the engine's own callbacks, so a handler may
 // reload, hide or close whatever it likes.
 //
-// All controls share one engine page (see FlashStage); a control shows its
-// own slot of it in a web view, made once the control is first painted, so
-// the window is on screen before the web engine starts.
+// All controls share one engine page, in the web library (see WebModule); a
+// control shows its own slot of it in a web view. The library is loaded and
+// the slot opened once the control is first painted, so the window is on
+// screen before the web engine is even loaded.
 
 #include <QString>
 #include <QUrl>
 #include <QWidget>
 
-class FlashStage;
-class QWebEnginePage;
-class QWebEngineView;
+#include "webmodule.h"
 
-class TShockwaveFlash final : public QWidget
+class TShockwaveFlash final : public QWidget, private FlashSlotOwner
 {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(TShockwaveFlash)
@@ -47,16 +46,15 @@ protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
-    friend class FlashStage;
+    QWidget *slotWidget() override { return this; }
+    void adoptSlotView(QWidget *view) override;
+    void receiveCommand(const QString &command, const QString &args) override;
+    void receiveFirstFrame(const QString &url) override;
     void openSlot();
-    void adoptSlotPage(QWebEnginePage *page);
-    void receiveCommand(const QString &command, const QString &args);
-    void receiveFirstFrame(const QString &url);
     void onFocusChanged(QWidget *old, QWidget *now);
     QString encodedUrl() const { return m_url.toString(QUrl::FullyEncoded); }
 
-    QWebEngineView *m_view = nullptr;
-    QWebEnginePage *m_page = nullptr;
+    QWidget *m_view = nullptr;
     QUrl m_url;
     int m_slot = 0;
     bool m_showing = false;

@@ -1,64 +1,16 @@
 #include "flashengine.h"
 
 #include "contentpath.h"
-#include "flashstage.h"
-#include "schemehandler.h"
+#include "webmodule.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
-#include <QLoggingCategory>
-#include <QWebEngineProfile>
-#include <QWebEngineSettings>
-#include <QWebEngineUrlRequestInterceptor>
-#include <QWebEngineUrlScheme>
 
-#include <unistd.h>
-
-namespace {
-
-const QByteArray kScheme = QByteArrayLiteral("swfhost");
-
-// Movies get no network: only the program's own scheme and in-page data.
-class OfflineInterceptor final : public QWebEngineUrlRequestInterceptor
-{
-public:
-    using QWebEngineUrlRequestInterceptor::QWebEngineUrlRequestInterceptor;
-    void interceptRequest(QWebEngineUrlRequestInfo &info) override
-    {
-        const QString scheme = info.requestUrl().scheme();
-        if (scheme != QLatin1String(kScheme) && scheme != QLatin1String("data")
-            && scheme != QLatin1String("blob"))
-            info.block(true);
-    }
-};
-
-} // namespace
-
-QPointer<FlashEngine> FlashEngine::s_instance;
-
-static void initFlashResources()
-{
-    // The host page is compiled into this static library.
-    Q_INIT_RESOURCE(flash);
-}
-
-void FlashEngine::registerScheme()
-{
-    QWebEngineUrlScheme scheme(kScheme);
-    scheme.setSyntax(QWebEngineUrlScheme::Syntax::Host);
-    scheme.setFlags(QWebEngineUrlScheme::SecureScheme | QWebEngineUrlScheme::LocalAccessAllowed
-                    | QWebEngineUrlScheme::ContentSecurityPolicyIgnored);
-    QWebEngineUrlScheme::registerScheme(scheme);
-    QLoggingCategory::setFilterRules(QStringLiteral("qt.webenginecontext.info=false"));
-    // Chromium refuses to start as root unless its sandbox is off.
-    if (::geteuid() == 0)
-        qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
-}
+#include <memory>
 
 void FlashEngine::prepareApplication()
 {
-    registerScheme();
     // The animations are small and drawn by the engine's canvas renderer;
     // software composition spares the start-up an OpenGL context (about a
     // tenth of a second) and the memory of a GPU process, and behaves the
@@ -98,105 +50,70 @@ QStringList FlashEngine::engineSearchPath()
 
 FlashEngine *FlashEngine::instance()
 {
-    if (s_instance)
-        return s_instance;
+    static std::unique_ptr<FlashEngine> engine;
+    if (engine)
+        return engine.get();
+    const auto missing = [](const QString &file) {
+        return Unavailable(QStringLiteral("O reprodutor de animações não foi encontrado: falta o arquivo %1.")
+                               .arg(QDir::cleanPath(file))
+                               .toStdString());
+    };
+    QString directory;
     const QStringList candidates = engineSearchPath();
     for (const QString &candidate : candidates) {
         if (QFileInfo(candidate + QStringLiteral("/ruffle.js")).isFile()) {
-            s_instance = new FlashEngine(QDir(candidate).canonicalPath());
-            return s_instance;
+            directory = QDir(candidate).canonicalPath();
+            break;
         }
     }
-    throw Unavailable(
-        QStringLiteral("O reprodutor de animações não foi encontrado: falta o arquivo %1.")
-            .arg(QDir::cleanPath(candidates.first() + QStringLiteral("/ruffle.js")))
-            .toStdString());
+    if (directory.isEmpty())
+        throw missing(candidates.first() + QStringLiteral("/ruffle.js"));
+    if (WebModule::libraryFile().isEmpty())
+        throw missing(WebModule::searchPath().first());
+    engine.reset(new FlashEngine(directory));
+    return engine.get();
 }
 
-FlashEngine::FlashEngine(const QString &engineDirectory) : QObject(qApp)
-{
-    initFlashResources();
-    m_handler = new FlashSchemeHandler(engineDirectory, this);
-}
+FlashEngine::FlashEngine(const QString &engineDirectory) : m_engineDirectory(engineDirectory) {}
 
-QWebEngineProfile *FlashEngine::profile()
+WebModule *FlashEngine::players()
 {
-    if (m_profile)
-        return m_profile;
-    // A profile without a storage name is off the record: nothing reaches disk.
-    m_profile = new QWebEngineProfile(this);
-    m_profile->setHttpCacheType(QWebEngineProfile::MemoryHttpCache);
-    m_profile->setPersistentCookiesPolicy(QWebEngineProfile::NoPersistentCookies);
-    m_profile->setSpellCheckEnabled(false);
-    QWebEngineSettings *settings = m_profile->settings();
-    settings->setAttribute(QWebEngineSettings::PlaybackRequiresUserGesture, false);
-    settings->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, false);
-    settings->setAttribute(QWebEngineSettings::LocalStorageEnabled, false);
-    settings->setAttribute(QWebEngineSettings::PluginsEnabled, false);
-    settings->setAttribute(QWebEngineSettings::ShowScrollBars, false);
-    settings->setAttribute(QWebEngineSettings::FocusOnNavigationEnabled, false);
-    settings->setAttribute(QWebEngineSettings::ErrorPageEnabled, false);
-    m_profile->installUrlSchemeHandler(kScheme, m_handler);
-    m_profile->setUrlRequestInterceptor(new OfflineInterceptor(this));
-    return m_profile;
-}
-
-FlashEngine::~FlashEngine()
-{
-    // The stage's page must go before the profile.
-    delete m_stage;
-    m_stage = nullptr;
-}
-
-FlashStage *FlashEngine::stage()
-{
-    if (m_stage)
-        return m_stage;
-    m_stage = new FlashStage(profile(), stageUrl(), this);
-    // The web engine shuts down in a routine of the application's teardown
-    // that it registers once it has started, before the application's
-    // children go; the engine's page and profile must be gone by then.
-    // Routines run newest first.
-    qAddPostRoutine([] { delete s_instance.data(); });
-    return m_stage;
-}
-
-FlashStage *FlashEngine::existingStage()
-{
-    return s_instance ? s_instance->m_stage : nullptr;
+    if (m_players)
+        return m_players;
+    m_players = WebModule::instance();
+    if (m_players) {
+        m_players->setEngineDirectory(m_engineDirectory);
+        m_players->setContentRoot(m_contentRoot);
+    }
+    return m_players;
 }
 
 void FlashEngine::holdPlayersBack(int milliseconds)
 {
-    if (FlashStage *stage = existingStage())
-        stage->holdBack(milliseconds);
-}
-
-QUrl FlashEngine::stageUrl()
-{
-    return QUrl(QStringLiteral("swfhost://menu/engine/host.html"));
+    if (WebModule *module = WebModule::loaded())
+        module->holdPlayersBack(milliseconds);
 }
 
 void FlashEngine::setContentRoot(const QString &contentDirectory)
 {
-    const QString local = content::toLocalPath(contentDirectory);
-    const QFileInfo info(local);
-    m_handler->setContentRoot(info.isDir() ? info.canonicalFilePath() : QString());
+    const QFileInfo info(content::toLocalPath(contentDirectory));
+    m_contentRoot = info.isDir() ? info.canonicalFilePath() : QString();
+    if (m_players)
+        m_players->setContentRoot(m_contentRoot);
 }
 
 QUrl FlashEngine::movieUrl(const QString &contentPath) const
 {
-    const QString root = m_handler->contentRoot();
     const QString local = content::toLocalPath(contentPath);
-    if (root.isEmpty() || local.isEmpty() || local.endsWith(QLatin1Char('/')))
+    if (m_contentRoot.isEmpty() || local.isEmpty() || local.endsWith(QLatin1Char('/')))
         return QUrl();
     const QFileInfo info(local);
     if (!info.isFile())
         return QUrl();
     const QString canonical = info.canonicalFilePath();
-    if (!canonical.startsWith(root + QLatin1Char('/')))
+    if (!canonical.startsWith(m_contentRoot + QLatin1Char('/')))
         return QUrl();
-    const QStringList components = canonical.mid(root.size() + 1).split(QLatin1Char('/'));
+    const QStringList components = canonical.mid(m_contentRoot.size() + 1).split(QLatin1Char('/'));
     QString encoded = QStringLiteral("swfhost://menu/content");
     for (const QString &component : components)
         encoded += QLatin1Char('/') + QString::fromLatin1(QUrl::toPercentEncoding(component));

@@ -1,26 +1,19 @@
 #pragma once
 
-#include <QObject>
-#include <QPointer>
 #include <QString>
+#include <QStringList>
 #include <QUrl>
 
 #include <stdexcept>
 
-class QWebEngineProfile;
-class FlashSchemeHandler;
-class FlashStage;
+class WebModule;
 
-// The Flash engine shared by every animation control: the engine's files
-// (found beside the program, never in the content tree), one off-the-record
-// web profile that serves them and the movies through the program's own
-// scheme, a request filter that keeps movies off the network, and the one
-// page all the players run in.
-class FlashEngine final : public QObject
+// The Flash engine as the animation controls know it: the engine's files
+// (found beside the program, never in the content tree), the folder the
+// movies come from, and the library the players run in, loaded the first
+// time a control is on screen.
+class FlashEngine final
 {
-    Q_OBJECT
-    Q_DISABLE_COPY_MOVE(FlashEngine)
-
 public:
     class Unavailable : public std::runtime_error
     {
@@ -29,22 +22,18 @@ public:
     };
 
     // Everything that must happen before the application object exists:
-    // the scheme, software composition, shared GL contexts and the web
-    // engine's switches.
+    // software composition, shared GL contexts and the web engine's
+    // switches.
     static void prepareApplication();
-    static void registerScheme();
 
     // The engine, created on first use. Throws Unavailable naming what is
-    // missing when the engine's files cannot be found.
+    // missing when the engine's files or the players' library cannot be
+    // found.
     static FlashEngine *instance();
 
-    // Made on first use: starting the web engine costs more than drawing
-    // the whole window, so the players ask for it once they are on screen.
-    QWebEngineProfile *profile();
-    FlashStage *stage();
-    // The stage if the engine and its stage exist, else none.
-    static FlashStage *existingStage();
-    static QUrl stageUrl();
+    // The players' library, loaded on first use and told where the
+    // engine's files and the movies are; none when it cannot be loaded.
+    WebModule *players();
     // The players take up the movies asked for in the next milliseconds
     // only then, leaving the processor to a program the menu has just
     // started. Nothing to do before the players have started.
@@ -59,13 +48,10 @@ public:
     // Where the engine's files are looked for, first match wins.
     static QStringList engineSearchPath();
 
-    ~FlashEngine() override;
-
 private:
     explicit FlashEngine(const QString &engineDirectory);
 
-    QWebEngineProfile *m_profile = nullptr;
-    FlashStage *m_stage = nullptr;
-    FlashSchemeHandler *m_handler = nullptr;
-    static QPointer<FlashEngine> s_instance;
+    QString m_engineDirectory;
+    QString m_contentRoot;
+    WebModule *m_players = nullptr;
 };

@@ -1,8 +1,8 @@
 #include "flashstage.h"
 
-#include "flash.h"
 #include "flashbridge.h"
 #include "flashpage.h"
+#include "webmodule.h"
 
 #include <QWebChannel>
 #include <QWebEngineSettings>
@@ -43,10 +43,10 @@ QUrl FlashStage::slotUrl(int slot)
     return QUrl(QStringLiteral("swfhost://menu/engine/slot.html#%1").arg(slot));
 }
 
-int FlashStage::openSlot(TShockwaveFlash *control, const QString &url)
+int FlashStage::openSlot(FlashSlotOwner *control, const QString &url)
 {
     const int slot = m_nextSlot++;
-    m_slots[slot] = Slot{control, url};
+    m_slots[slot] = Slot{control, control->slotWidget(), url};
     if (m_ready)
         askForWindow(slot, url);
     return slot;
@@ -111,30 +111,40 @@ QWebEnginePage *FlashStage::makeWindow()
         return nullptr;
     const int slot = m_windowsAsked.front();
     m_windowsAsked.pop_front();
-    TShockwaveFlash *control = controlOf(slot);
+    FlashSlotOwner *control = controlOf(slot);
     if (!control)
         return nullptr;
-    auto *page = new FlashPage(m_profile, slotUrl(slot), control);
-    // The engine adopts the window into the page once this returns.
+    QWidget *widget = control->slotWidget();
+    auto *page = new FlashPage(m_profile, slotUrl(slot), widget);
+    page->setBackgroundColor(Qt::transparent);
+    // The engine adopts the window into the page once this returns; the
+    // view is made only then.
     QMetaObject::invokeMethod(
-        control, [control, page] { control->adoptSlotPage(page); }, Qt::QueuedConnection);
+        widget,
+        [control, widget, page] {
+            auto *view = new QWebEngineView(widget);
+            view->setContextMenuPolicy(Qt::NoContextMenu);
+            view->setPage(page);
+            control->adoptSlotView(view);
+        },
+        Qt::QueuedConnection);
     return page;
 }
 
-TShockwaveFlash *FlashStage::controlOf(int slot) const
+FlashSlotOwner *FlashStage::controlOf(int slot) const
 {
     const auto found = m_slots.find(slot);
-    return found == m_slots.end() ? nullptr : found->second.control.data();
+    return found == m_slots.end() || !found->second.widget ? nullptr : found->second.control;
 }
 
 void FlashStage::onCommand(int slot, const QString &command, const QString &args)
 {
-    if (TShockwaveFlash *control = controlOf(slot))
+    if (FlashSlotOwner *control = controlOf(slot))
         control->receiveCommand(command, args);
 }
 
 void FlashStage::onFirstFrame(int slot, const QString &url)
 {
-    if (TShockwaveFlash *control = controlOf(slot))
+    if (FlashSlotOwner *control = controlOf(slot))
         control->receiveFirstFrame(url);
 }

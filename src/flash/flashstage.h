@@ -15,8 +15,9 @@ class FlashPage;
 class QWebChannel;
 class QWebEnginePage;
 class QWebEngineProfile;
+class FlashSlotOwner;
 class QWebEngineView;
-class TShockwaveFlash;
+class QWidget;
 
 // The one page the engine runs in, shared by every animation control. It is
 // never shown: each control on screen gets a slot, a window this page opens
@@ -34,9 +35,9 @@ public:
     ~FlashStage() override;
 
     // A control is on screen: opens its slot, which will play url (empty
-    // for none). The control gets the slot's page through
-    // TShockwaveFlash::adoptSlotPage once the window exists.
-    int openSlot(TShockwaveFlash *control, const QString &url);
+    // for none). The control gets a view of the slot's window through
+    // FlashSlotOwner::adoptSlotView once the window exists.
+    int openSlot(FlashSlotOwner *control, const QString &url);
     void play(int slot, const QString &url);
     void closeSlot(int slot);
     // The movies asked for in the next milliseconds wait until then: a
@@ -49,7 +50,9 @@ public:
 private:
     struct Slot
     {
-        QPointer<TShockwaveFlash> control;
+        FlashSlotOwner *control;
+        // Guards control: the owner is this widget.
+        QPointer<QWidget> widget;
         QString url;
     };
 
@@ -59,7 +62,7 @@ private:
     void releaseHeld();
     void onCommand(int slot, const QString &command, const QString &args);
     void onFirstFrame(int slot, const QString &url);
-    TShockwaveFlash *controlOf(int slot) const;
+    FlashSlotOwner *controlOf(int slot) const;
 
     QWebEngineProfile *m_profile;
     QWebEngineView *m_view = nullptr;

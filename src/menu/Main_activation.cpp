@@ -3,12 +3,13 @@
 #include "ui_Main.h"
 
 #include "contentpath.h"
-#include "f_web.h"
 #include "flashengine.h"
 #include "globals.h"
 #include "launcher.h"
 #include "selection.h"
+#include "webmodule.h"
 
+#include <QDialog>
 #include <QMessageBox>
 
 void TFRMmain::SWFinfEnter(QObject *)
@@ -84,11 +85,18 @@ void TFRMmain::btokClick(QObject *)
             started = startManual(manual);
     }
     if (ui->rb2->isChecked()) {
-        auto *viewer = new Tfrmweb(this, [] { return FRMmain ? FRMmain->seriesCode() : QString(); });
-        frmweb = viewer;
-        viewer->setWindowState(Qt::WindowMaximized);
-        viewer->repaint();
-        viewer->exec(); // the viewer deletes itself on close
+        if (WebModule *module = WebModule::instance()) {
+            QDialog *viewer =
+                module->createViewer(this, [] { return FRMmain ? FRMmain->seriesCode() : QString(); });
+            viewer->setWindowState(Qt::WindowMaximized);
+            viewer->repaint();
+            viewer->exec(); // the viewer deletes itself on close
+        } else {
+            QMessageBox box(QMessageBox::Critical, QStringLiteral("Atenção"),
+                            QStringLiteral("Não foi possível abrir o navegador: %1").arg(WebModule::loadError()),
+                            QMessageBox::Ok, this);
+            box.exec();
+        }
     }
     if (ui->rb3->isChecked())
         started = content::launchProgram(m_baseDirectory + QStringLiteral("\\agenda\\RedNotebookPortable.exe"));

@@ -29,7 +29,9 @@ private:
 
 int main(int argc, char **argv)
 {
+    printMark("main");
     QApplication app(argc, argv);
+    printMark("app");
     Window window;
     window.setFixedSize(790, 536);
     window.show();

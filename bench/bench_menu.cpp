@@ -20,6 +20,7 @@
 #include "flash.h"
 #include "flashengine.h"
 #include "fonts.h"
+#include "preloader.h"
 #include "globals.h"
 #include "radiobutton.h"
 #include "safecopy.h"
@@ -419,12 +420,16 @@ int main(int argc, char **argv)
         QCoreApplication app(argc, argv);
         return runCatalog();
     }
+    if (mode == "window")
+        printMark("main");
+    auto preloader = std::make_unique<Preloader>();
     FlashEngine::prepareApplication();
     QApplication app(argc, argv);
     installFontSubstitutes();
     if (mode == "window")
         printMark("app");
     auto window = std::make_unique<TFRMmain>();
+    preloader.reset();
     if (mode == "window")
         printMark("created");
     if (mode == "window")

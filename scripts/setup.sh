@@ -9,7 +9,7 @@ packages=(
     cmake ninja-build g++ pkg-config
     qt6-base-dev qt6-base-dev-tools qt6-tools-dev-tools
     qt6-webengine-dev qt6-webengine-dev-tools qt6-webchannel-dev libqt6opengl6-dev libgl-dev
-    libjpeg62-turbo-dev libpugixml-dev
+    libjpeg62-turbo-dev libpugixml-dev libfontconfig-dev
     fonts-dejavu-core fonts-liberation2
     xvfb xauth
     clang libclang-rt-14-dev

@@ -3,11 +3,13 @@
 #include "Main.h"
 #include "flash.h"
 #include "globals.h"
+#include "jpegimage.h"
 #include "radiobutton.h"
 #include "shape.h"
 #include "testsupport.h"
 
 #include <QDir>
+#include <QFile>
 #include <QButtonGroup>
 #include <QGroupBox>
 #include <QLabel>
@@ -17,6 +19,7 @@
 #include <QTemporaryDir>
 
 #include <memory>
+#include <thread>
 
 class TestMainWindow final : public QObject
 {
@@ -26,6 +29,8 @@ private Q_SLOTS:
     void initTestCase();
     void cleanup();
     void windowDefinition();
+    void artworkLoads_data();
+    void artworkLoads();
     void controls_data();
     void controls();
     void labelsLieUnderThePanel();
@@ -90,6 +95,41 @@ QString TestMainWindow::movieName(TFRMmain *window, const char *control)
 {
     const QUrl url = testing::child<TShockwaveFlash>(window, control)->movieUrl();
     return url.isEmpty() ? QString() : url.fileName();
+}
+
+void TestMainWindow::artworkLoads_data()
+{
+    QTest::addColumn<QString>("resource");
+    QTest::addColumn<bool>("preloaded");
+    QTest::addColumn<QSize>("size");
+    const QString background = QStringLiteral(":/menu/background.jpg");
+    QTest::newRow("decoded at once") << background << false << QSize(800, 600);
+    QTest::newRow("preloaded") << background << true << QSize(800, 600);
+    QTest::newRow("missing, preloaded") << QStringLiteral(":/menu/none.jpg") << true << QSize(0, 0);
+    QTest::newRow("not a JPEG, preloaded") << QStringLiteral(":/menu/icon.png") << true << QSize(0, 0);
+}
+
+void TestMainWindow::artworkLoads()
+{
+    QFETCH(QString, resource);
+    QFETCH(bool, preloaded);
+    QFETCH(QSize, size);
+    Q_INIT_RESOURCE(resources);
+    QImage expected;
+    if (QFile file(resource); file.open(QIODevice::ReadOnly))
+        expected = decodeJpeg(file.readAll());
+    // The preload runs on its own thread, as at start-up, and may still be
+    // decoding when the picture is asked for.
+    std::thread preload;
+    if (preloaded)
+        preload = std::thread([resource] { preloadJpegResource(resource); });
+    const QImage image = loadJpegResource(resource);
+    if (preload.joinable())
+        preload.join();
+    QCOMPARE(image.size(), size);
+    QCOMPARE(image, expected);
+    // Taken once: the next load decodes again and gets the same picture.
+    QCOMPARE(loadJpegResource(resource), expected);
 }
 
 void TestMainWindow::windowDefinition()

@@ -5,6 +5,7 @@
 #include "apptitle.h"
 #include "flashengine.h"
 #include "fonts.h"
+#include "preloader.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -17,6 +18,7 @@ int main(int argc, char **argv)
 {
     // A copy that outgrows a file-size limit must fail, not end the program.
     std::signal(SIGXFSZ, SIG_IGN);
+    auto preloader = std::make_unique<Preloader>();
     FlashEngine::prepareApplication();
     QApplication app(argc, argv);
     installFontSubstitutes();
@@ -24,7 +26,9 @@ int main(int argc, char **argv)
     std::unique_ptr<TFRMmain> window;
     try {
         window = std::make_unique<TFRMmain>();
+        preloader.reset();
     } catch (const std::exception &error) {
+        preloader.reset();
         const QString message = QString::fromStdString(error.what());
         std::fprintf(stderr, "%s\n", qPrintable(message));
         QMessageBox::critical(nullptr, content::applicationTitle(QApplication::applicationFilePath()),

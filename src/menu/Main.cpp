@@ -6,6 +6,7 @@
 #include "contentpath.h"
 #include "flashengine.h"
 #include "globals.h"
+#include "jpegimage.h"
 #include "selection.h"
 
 #include <QGuiApplication>
@@ -16,6 +17,13 @@ static void initMenuResources()
     // The artwork is compiled into this static library; its registration
     // must be called for by name.
     Q_INIT_RESOURCE(resources);
+}
+
+void TFRMmain::preloadArtwork()
+{
+    initMenuResources();
+    // Image1's picture.
+    preloadJpegResource(QStringLiteral(":/menu/background.jpg"));
 }
 
 TFRMmain::TFRMmain(QWidget *parent)

@@ -33,6 +33,9 @@ public:
     explicit TFRMmain(QWidget *parent = nullptr);
     ~TFRMmain() override;
 
+    // Decodes the form's artwork ahead of the window, on any thread.
+    static void preloadArtwork();
+
     QString baseDirectory() const { return m_baseDirectory; }
     QString configDirectory() const { return m_configDirectory; }
     QString seriesCode() const { return m_seriesCode; }

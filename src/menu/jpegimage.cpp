@@ -1,7 +1,12 @@
 #include "jpegimage.h"
 
+#include <QFile>
+
+#include <condition_variable>
 #include <csetjmp>
 #include <cstdio>
+#include <map>
+#include <mutex>
 
 #include <jpeglib.h>
 
@@ -52,5 +57,56 @@ QImage decodeJpeg(const QByteArray &data)
     }
     jpeg_finish_decompress(&info);
     jpeg_destroy_decompress(&info);
+    return image;
+}
+
+namespace {
+
+struct Preloaded
+{
+    bool ready = false;
+    QImage image;
+};
+
+std::mutex s_preloadMutex;
+std::condition_variable s_preloadDone;
+std::map<QString, Preloaded> s_preloaded;
+
+QImage decodeJpegResource(const QString &resource)
+{
+    QFile file(resource);
+    return file.open(QIODevice::ReadOnly) ? decodeJpeg(file.readAll()) : QImage();
+}
+
+} // namespace
+
+void preloadJpegResource(const QString &resource)
+{
+    {
+        const std::lock_guard<std::mutex> lock(s_preloadMutex);
+        if (!s_preloaded.emplace(resource, Preloaded()).second)
+            return;
+    }
+    QImage image = decodeJpegResource(resource);
+    {
+        const std::lock_guard<std::mutex> lock(s_preloadMutex);
+        Preloaded &entry = s_preloaded[resource];
+        entry.image = std::move(image);
+        entry.ready = true;
+    }
+    s_preloadDone.notify_all();
+}
+
+QImage loadJpegResource(const QString &resource)
+{
+    std::unique_lock<std::mutex> lock(s_preloadMutex);
+    const auto found = s_preloaded.find(resource);
+    if (found == s_preloaded.end()) {
+        lock.unlock();
+        return decodeJpegResource(resource);
+    }
+    s_preloadDone.wait(lock, [&found] { return found->second.ready; });
+    QImage image = std::move(found->second.image);
+    s_preloaded.erase(found);
     return image;
 }

@@ -2,7 +2,6 @@
 
 #include "jpegimage.h"
 
-#include <QFile>
 #include <QPainter>
 
 Picture::Picture(QWidget *parent) : QWidget(parent)
@@ -13,8 +12,7 @@ Picture::Picture(QWidget *parent) : QWidget(parent)
 void Picture::setJpegResource(const QString &resource)
 {
     m_resource = resource;
-    QFile file(resource);
-    m_image = file.open(QIODevice::ReadOnly) ? decodeJpeg(file.readAll()) : QImage();
+    m_image = loadJpegResource(resource);
     m_scaled = QImage();
     update();
 }

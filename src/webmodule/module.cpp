@@ -23,20 +23,21 @@ Q_CONSTRUCTOR_FUNCTION(registerFlashScheme)
 class EngineModule final : public WebModule
 {
 public:
-    void setEngineDirectory(const QString &directory) override { m_engineDirectory = directory; }
+    // The program names the engine's folder once, as it loads the library,
+    // before any slot; the runtime serves from it (without starting the web
+    // engine yet).
+    void setEngineDirectory(const QString &directory) override { FlashRuntime::instance(directory); }
 
     void setContentRoot(const QString &localDirectory) override
     {
-        m_contentRoot = localDirectory;
         if (FlashRuntime *runtime = FlashRuntime::existing())
             runtime->setContentRoot(localDirectory);
     }
 
     int openSlot(FlashSlotOwner *owner, const QString &url) override
     {
-        FlashRuntime *runtime = FlashRuntime::instance(m_engineDirectory);
-        runtime->setContentRoot(m_contentRoot);
-        return runtime->stage()->openSlot(owner, url);
+        FlashRuntime *runtime = FlashRuntime::existing();
+        return runtime ? runtime->stage()->openSlot(owner, url) : 0;
     }
 
     void play(int slot, const QString &url) override
@@ -72,9 +73,6 @@ private:
         FlashRuntime *runtime = FlashRuntime::existing();
         return runtime ? runtime->existingStage() : nullptr;
     }
-
-    QString m_engineDirectory;
-    QString m_contentRoot;
 };
 
 } // namespace

@@ -36,7 +36,8 @@ class WebModule
 public:
     virtual ~WebModule() = default;
 
-    // The animation players. Slots are numbered from 1; 0 is none.
+    // The animation players: the engine's folder comes first, before any
+    // other call. Slots are numbered from 1; 0 is none.
     virtual void setEngineDirectory(const QString &directory) = 0;
     virtual void setContentRoot(const QString &localDirectory) = 0;
     virtual int openSlot(FlashSlotOwner *owner, const QString &url) = 0;

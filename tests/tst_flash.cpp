@@ -13,6 +13,9 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
+#include <QNetworkDatagram>
+#include <QUdpSocket>
+#include <QWebEnginePage>
 #include <QVBoxLayout>
 #include <QWebEngineView>
 #include <QWidget>
@@ -36,6 +39,11 @@ private Q_SLOTS:
     void moviesAskedForWhileHeldBackPlayAfterwards();
     void moviesStayOffTheNetwork_data();
     void moviesStayOffTheNetwork();
+    void moviesRunNoScript_data();
+    void moviesRunNoScript();
+    void scriptInThePlayersReachesNothing_data();
+    void scriptInThePlayersReachesNothing();
+    void commandsComeOnlyFromTheirOwnControl();
 
 private:
     struct Stage
@@ -45,6 +53,9 @@ private:
         QLineEdit *elsewhere = nullptr;
     };
     std::unique_ptr<Stage> makeStage();
+    // The control's slot page, once its movie has sent its first command.
+    static QWebEnginePage *slotPage(TShockwaveFlash *flash);
+    static QString evaluate(QWebEnginePage *page, const QString &script);
     static int magentaPixels(const QImage &image);
 
     QTemporaryDir m_tree;
@@ -258,8 +269,8 @@ void TestFlash::moviesAskedForWhileHeldBackPlayAfterwards()
 
 void TestFlash::moviesStayOffTheNetwork_data()
 {
-    // A movie may run script in its page (allowScriptAccess is on for its
-    // fscommands); whatever it tries, nothing leaves the program.
+    // Should script ever run in a player's page, whatever it tries, nothing
+    // leaves the program.
     QTest::addColumn<QString>("script");
     QTest::newRow("image") << "new Image().src = '%1/image';";
     QTest::newRow("request") << "var x = new XMLHttpRequest(); x.open('GET', '%1/xhr'); x.send();";
@@ -310,6 +321,203 @@ void TestFlash::moviesStayOffTheNetwork()
         QVERIFY2(windowsBefore.contains(window), qPrintable(window->metaObject()->className()));
     QCOMPARE(view->url(), host);
     QVERIFY(magentaPixels(stage->window.grab().toImage()) > 5000);
+}
+
+QWebEnginePage *TestFlash::slotPage(TShockwaveFlash *flash)
+{
+    auto *view = qobject_cast<QWebEngineView *>(flash->focusProxy());
+    return view ? view->page() : nullptr;
+}
+
+QString TestFlash::evaluate(QWebEnginePage *page, const QString &script)
+{
+    QString result;
+    bool answered = false;
+    page->runJavaScript(script, [&](const QVariant &value) {
+        result = value.toString();
+        answered = true;
+    });
+    if (!testing::waitUntil([&] { return answered; }, 10000))
+        return QStringLiteral("no answer");
+    return result;
+}
+
+void TestFlash::moviesRunNoScript_data()
+{
+    // Each movie tries to run this in the engine's page or its own, then
+    // sends "done".
+    QTest::addColumn<QString>("url");
+    QTest::addColumn<QString>("target");
+    QTest::addColumn<QString>("externalCall");
+    QTest::addColumn<QString>("externalArgument");
+    const QString mark = QStringLiteral("window.hostile=1;opener&&(opener.hostile=1);void 0");
+    QTest::newRow("getURL javascript: here") << QStringLiteral("javascript:") + mark << "_self" << "" << "";
+    QTest::newRow("getURL javascript: no target") << QStringLiteral("javascript:") + mark << "" << ""
+                                                  << "";
+    QTest::newRow("getURL javascript: new window") << QStringLiteral("javascript:") + mark << "_blank" << ""
+                                                   << "";
+    QTest::newRow("getURL JavaScript: upper case") << QStringLiteral("JavaScript:") + mark << "_top" << ""
+                                                   << "";
+    QTest::newRow("ExternalInterface eval") << "" << "" << "eval" << mark;
+    QTest::newRow("ExternalInterface code as name")
+        << "" << "" << QStringLiteral("(function(){%1})").arg(mark) << "";
+}
+
+void TestFlash::moviesRunNoScript()
+{
+    QFETCH(QString, url);
+    QFETCH(QString, target);
+    QFETCH(QString, externalCall);
+    QFETCH(QString, externalArgument);
+    swf::MovieSpec spec = testing::movieSpec("JS");
+    spec.version = 8;
+    spec.loadUrl = url.toStdString();
+    spec.loadUrlTarget = target.toStdString();
+    spec.externalCall = externalCall.toStdString();
+    spec.externalArgument = externalArgument.toStdString();
+    spec.loadSendsCommand = true;
+    spec.loadCommand = {"done", ""};
+    testing::writeMovie(m_config + QStringLiteral("/script.swf"), spec);
+
+    auto stage = makeStage();
+    QSignalSpy commands(stage->flash, &TShockwaveFlash::OnFSCommand);
+    stage->flash->setMovie(m_tree.path() + QStringLiteral("\\config\\script.swf"));
+    WAIT_COMPARE(commands.count(), 1, 30000);
+    QWebEnginePage *page = slotPage(stage->flash);
+    QVERIFY(page);
+    // Two round trips through the page: anything the movie set off before
+    // its command has run by then.
+    evaluate(page, QStringLiteral("1"));
+    QCOMPARE(evaluate(page, QStringLiteral("String(window.hostile) + ',' + String(opener.hostile)")),
+             QStringLiteral("undefined,undefined"));
+    // The control still works: the movie can be replaced and sends again.
+    stage->flash->setMovie(m_tree.path() + QStringLiteral("\\config\\ok.swf"));
+    WAIT_COMPARE(commands.count(), 2, 30000);
+    QCOMPARE(commands.at(1).at(1).toString(), QStringLiteral("ok"));
+}
+
+void TestFlash::scriptInThePlayersReachesNothing_data()
+{
+    // Script run in a player's page, as if a movie had found a way: every
+    // way out of the program, aimed at loopback listeners that must hear
+    // nothing. %1 is "" for the slot's own window or "opener." for the
+    // engine's page; %2 the TCP port, %3 the UDP port. Each calls done()
+    // once its attempt has settled.
+    QTest::addColumn<QString>("where");
+    QTest::addColumn<QString>("attempt");
+    const QStringList places = {QString(), QStringLiteral("opener.")};
+    const struct
+    {
+        const char *name;
+        const char *attempt;
+    } attempts[] = {
+        {"fetch", "%1fetch('http://127.0.0.1:%2/f').then(done, done);"},
+        {"XMLHttpRequest", "var x = new %1XMLHttpRequest(); x.onloadend = done; x.open('GET', "
+                           "'http://127.0.0.1:%2/x'); x.send();"},
+        {"image", "var i = new %1Image(); i.onerror = i.onload = done; i.src = 'http://127.0.0.1:%2/i';"},
+        {"WebSocket", "var s = new %1WebSocket('ws://127.0.0.1:%2/'); s.onerror = s.onclose = done;"
+                      "var p = setInterval(function () { if (s.readyState === 3) { clearInterval(p); done(); } }, 20);"},
+        {"EventSource", "var e = new %1EventSource('http://127.0.0.1:%2/e'); e.onerror = function () { "
+                        "e.close(); done(); };"},
+        {"beacon", "%1navigator.sendBeacon('http://127.0.0.1:%2/b', 'x'); done();"},
+        {"WebRTC STUN", "var pc = new %1RTCPeerConnection({iceServers: [{urls: 'stun:127.0.0.1:%3'}]});"
+                        "pc.onicegatheringstatechange = function () { if (pc.iceGatheringState === "
+                        "'complete') done(); }; pc.createDataChannel('d');"
+                        "pc.createOffer().then(function (o) { return pc.setLocalDescription(o); })"
+                        ".catch(done);"},
+        {"WebTransport (QUIC)", "var t = new %1WebTransport('https://127.0.0.1:%3/t');"
+                                "t.ready.then(done, done);"},
+    };
+    for (const QString &place : places) {
+        for (const auto &attempt : attempts) {
+            QTest::addRow("%s %s", place.isEmpty() ? "slot" : "engine page", attempt.name)
+                << place << QString::fromLatin1(attempt.attempt);
+        }
+    }
+}
+
+void TestFlash::scriptInThePlayersReachesNothing()
+{
+    QFETCH(QString, where);
+    QFETCH(QString, attempt);
+    QTcpServer tcp;
+    QVERIFY(tcp.listen(QHostAddress::LocalHost));
+    int connections = 0;
+    connect(&tcp, &QTcpServer::newConnection, this, [&] {
+        while (QTcpSocket *socket = tcp.nextPendingConnection()) {
+            ++connections;
+            socket->abort(); // the attempt settles at once
+            socket->deleteLater();
+        }
+    });
+    QUdpSocket udp;
+    QVERIFY(udp.bind(QHostAddress::LocalHost, 0));
+    int datagrams = 0;
+    connect(&udp, &QUdpSocket::readyRead, this, [&] {
+        while (udp.hasPendingDatagrams()) {
+            udp.receiveDatagram();
+            ++datagrams;
+        }
+    });
+
+    auto stage = makeStage();
+    QSignalSpy commands(stage->flash, &TShockwaveFlash::OnFSCommand);
+    stage->flash->setMovie(m_tree.path() + QStringLiteral("\\config\\ok.swf"));
+    WAIT_COMPARE(commands.count(), 1, 30000);
+    QWebEnginePage *page = slotPage(stage->flash);
+    QVERIFY(page);
+    QSignalSpy titles(page, &QWebEnginePage::titleChanged);
+    const QString body = attempt.arg(where).arg(tcp.serverPort()).arg(udp.localPort());
+    page->runJavaScript(QStringLiteral("(function () { var done = function () { document.title = 'done'; };"
+                                       "try { %1 } catch (error) { done(); } })();")
+                            .arg(body));
+    // A way out that works shows at the listener before the attempt settles.
+    WAIT_VERIFY(page->title() == QLatin1String("done") || connections + datagrams > 0, 30000);
+    QCOMPARE(connections, 0);
+    QCOMPARE(datagrams, 0);
+}
+
+void TestFlash::commandsComeOnlyFromTheirOwnControl()
+{
+    // Script in one player's page tries every channel it can find to send
+    // a command as another control; only its own command may arrive, and it
+    // arrives as its own.
+    auto stage = makeStage();
+    auto *other = new TShockwaveFlash(&stage->window);
+    other->setFixedSize(200, 150);
+    stage->window.layout()->addWidget(other);
+    QSignalSpy mine(stage->flash, &TShockwaveFlash::OnFSCommand);
+    QSignalSpy theirs(other, &TShockwaveFlash::OnFSCommand);
+    stage->flash->setMovie(m_tree.path() + QStringLiteral("\\config\\ok.swf"));
+    other->setMovie(m_tree.path() + QStringLiteral("\\config\\ok.swf"));
+    WAIT_COMPARE(mine.count(), 1, 30000);
+    WAIT_COMPARE(theirs.count(), 1, 30000);
+    QWebEnginePage *page = slotPage(stage->flash);
+    QVERIFY(page);
+    page->runJavaScript(QStringLiteral(
+        "(function () {"
+        "  for (var slot = 0; slot < 64; ++slot) {"
+        "    try { opener.slotReady(slot, window); } catch (e) {}"
+        "  }"
+        "  var send = function (objects) {"
+        "    for (var name in objects) {"
+        "      var object = objects[name];"
+        "      for (var slot = 0; slot < 64; ++slot) {"
+        "        try { object.fsCommand(slot, 'Sair', 'forged'); } catch (e) {}"
+        "      }"
+        "    }"
+        "  };"
+        "  try { new opener.QWebChannel(opener.qt.webChannelTransport, function (c) { send(c.objects); });"
+        "  } catch (e) {}"
+        "  new QWebChannel(qt.webChannelTransport, function (c) {"
+        "    send(c.objects);"
+        "    c.objects.slot.fsCommand('own', 'last');"
+        "  });"
+        "})();"));
+    WAIT_VERIFY(!mine.isEmpty() && mine.last().at(1).toString() == QLatin1String("own"), 30000);
+    QCOMPARE(theirs.count(), 1);
+    for (const QList<QVariant> &command : std::as_const(mine))
+        QCOMPARE(command.at(0).value<TShockwaveFlash *>(), stage->flash);
 }
 
 MENU_TEST_MAIN(TestFlash)

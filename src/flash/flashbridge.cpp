@@ -7,9 +7,11 @@ void FlashBridge::ready()
     Q_EMIT pageReady();
 }
 
-void FlashBridge::fsCommand(int slot, const QString &command, const QString &args)
+SlotBridge::SlotBridge(int slot, QObject *parent) : QObject(parent), m_slot(slot) {}
+
+void SlotBridge::fsCommand(const QString &command, const QString &args)
 {
-    Q_EMIT commandReceived(slot, command, args);
+    Q_EMIT commandReceived(m_slot, command, args);
 }
 
 void FlashBridge::firstFrame(int slot, const QString &url)

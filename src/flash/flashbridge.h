@@ -3,11 +3,10 @@
 #include <QObject>
 #include <QString>
 
-// The only object the engine's page sees over the web channel. It carries
+// The only object the engine's page sees over its web channel. It carries
 // the program's requests (open a slot for a control, play a movie in it,
-// close it) to the page and the page's notes (a movie's fscommand, a first
-// frame on screen) back, each tagged with the slot it concerns; nothing else
-// of the program is reachable from a movie.
+// close it) to the page and the page's notes (a first frame on screen) back.
+// Movies' commands do not pass here: see SlotBridge.
 class FlashBridge final : public QObject
 {
     Q_OBJECT
@@ -23,11 +22,30 @@ Q_SIGNALS:
     void slotClosed(int slot);
     // To the program.
     void pageReady();
-    void commandReceived(int slot, const QString &command, const QString &args);
     void firstFrameShown(int slot, const QString &url);
 
 public Q_SLOTS:
     void ready();
-    void fsCommand(int slot, const QString &command, const QString &args);
     void firstFrame(int slot, const QString &url);
+};
+
+// The one object a slot's window sees over a web channel of its own. The
+// program made it for one slot and tags what arrives with that slot itself:
+// nothing a page says can make a command another control's.
+class SlotBridge final : public QObject
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(SlotBridge)
+
+public:
+    SlotBridge(int slot, QObject *parent = nullptr);
+
+Q_SIGNALS:
+    void commandReceived(int slot, const QString &command, const QString &args);
+
+public Q_SLOTS:
+    void fsCommand(const QString &command, const QString &args);
+
+private:
+    const int m_slot;
 };

@@ -31,12 +31,17 @@ void FlashEngine::prepareApplication()
     // own process instead of an extra one. The engine's page is never shown,
     // and its timers must not be slowed down as a hidden page's are. No
     // process the program needs runs unsandboxed, so the spare zygote kept
-    // for such processes (about 15 MB) is not started.
+    // for such processes (about 15 MB) is not started. Nothing the menu shows
+    // talks peer to peer or over QUIC: WebRTC may use no UDP that bypasses
+    // a proxy (with none set, none at all) and QUIC is off, whatever a page
+    // asks for.
     QByteArray flags = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS");
     for (const char *flag : {"--renderer-process-limit=1", "--disable-background-networking",
                              "--disable-gpu", "--js-flags=--liftoff-only",
                              "--disable-features=AudioServiceOutOfProcess",
-                             "--disable-background-timer-throttling", "--no-unsandboxed-zygote"}) {
+                             "--disable-background-timer-throttling", "--no-unsandboxed-zygote",
+                             "--force-webrtc-ip-handling-policy=disable_non_proxied_udp",
+                             "--disable-quic"}) {
         if (!flags.contains(flag))
             flags += ' ' + QByteArray(flag);
     }

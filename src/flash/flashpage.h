@@ -5,10 +5,11 @@
 
 #include <functional>
 
-// A page of the animation players: it stays on its own address and keeps
-// the movies' console chatter to itself. It opens a window only through its
-// window source (the engine's page opening a control's slot); without one,
-// or when the source has nothing waiting, no window opens.
+// A page of the animation players: it stays on its own address and sends
+// the movies' console chatter to a logging category that is off by default.
+// It opens a window only through its window source (the engine's page
+// opening a control's slot); without one, or when the source has nothing
+// waiting, no window opens.
 class FlashPage final : public QWebEnginePage
 {
     Q_OBJECT

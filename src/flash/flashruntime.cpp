@@ -44,8 +44,9 @@ void FlashRuntime::registerScheme()
 {
     QWebEngineUrlScheme scheme(kScheme);
     scheme.setSyntax(QWebEngineUrlScheme::Syntax::Host);
-    scheme.setFlags(QWebEngineUrlScheme::SecureScheme | QWebEngineUrlScheme::LocalAccessAllowed
-                    | QWebEngineUrlScheme::ContentSecurityPolicyIgnored);
+    // Its pages' own content security policy applies: no inline script, no
+    // network.
+    scheme.setFlags(QWebEngineUrlScheme::SecureScheme | QWebEngineUrlScheme::LocalAccessAllowed);
     QWebEngineUrlScheme::registerScheme(scheme);
     QLoggingCategory::setFilterRules(QStringLiteral("qt.webenginecontext.info=false"));
     // Chromium refuses to start as root unless its sandbox is off.

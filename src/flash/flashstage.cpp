@@ -15,7 +15,6 @@ FlashStage::FlashStage(QWebEngineProfile *profile, const QUrl &pageUrl, QObject 
     m_channel = new QWebChannel(this);
     m_channel->registerObject(QStringLiteral("bridge"), m_bridge);
     connect(m_bridge, &FlashBridge::pageReady, this, &FlashStage::onPageReady);
-    connect(m_bridge, &FlashBridge::commandReceived, this, &FlashStage::onCommand);
     connect(m_bridge, &FlashBridge::firstFrameShown, this, &FlashStage::onFirstFrame);
     m_holdTimer.setSingleShot(true);
     connect(&m_holdTimer, &QTimer::timeout, this, &FlashStage::releaseHeld);
@@ -117,6 +116,11 @@ QWebEnginePage *FlashStage::makeWindow()
     QWidget *widget = control->slotWidget();
     auto *page = new FlashPage(m_profile, slotUrl(slot), widget);
     page->setBackgroundColor(Qt::transparent);
+    auto *channel = new QWebChannel(page);
+    auto *own = new SlotBridge(slot, channel);
+    channel->registerObject(QStringLiteral("slot"), own);
+    connect(own, &SlotBridge::commandReceived, this, &FlashStage::onCommand);
+    page->setWebChannel(channel);
     // The engine adopts the window into the page once this returns; the
     // view is made only then.
     QMetaObject::invokeMethod(

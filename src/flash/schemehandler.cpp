@@ -76,8 +76,10 @@ FlashSchemeHandler::Resolved FlashSchemeHandler::resolve(const QString &encodedP
             || components.size() != 1)
             return result;
         const QString &name = components.first();
-        if (name == QLatin1String("host.html") || name == QLatin1String("host.js")
-            || name == QLatin1String("slot.html")) {
+        static const QStringList compiledIn = {QStringLiteral("host.html"), QStringLiteral("host.js"),
+                                               QStringLiteral("host-config.js"), QStringLiteral("slot.html"),
+                                               QStringLiteral("slot.js")};
+        if (compiledIn.contains(name)) {
             result.resource = QStringLiteral(":/flash/") + name;
         } else if (name == QLatin1String("qwebchannel.js")) {
             result.resource = QStringLiteral(":/qtwebchannel/qwebchannel.js");

@@ -286,6 +286,38 @@ std::vector<std::uint8_t> getUrlAction(const Command &command)
     return getUrlAction("FSCommand:" + command.command, command.args);
 }
 
+// flash.external.ExternalInterface.call(name, argument), its result dropped.
+std::vector<std::uint8_t> externalCallAction(const std::string &name, const std::string &argument)
+{
+    BitWriter w;
+    const auto push = [&w](const std::vector<std::string> &strings, int number = -1) {
+        BitWriter items;
+        for (const std::string &text : strings) {
+            items.u8(0); // string
+            items.string(text);
+        }
+        if (number >= 0) {
+            items.u8(7); // integer
+            items.u32(static_cast<std::uint32_t>(number));
+        }
+        const std::vector<std::uint8_t> payload = items.take();
+        w.u8(0x96); // Push
+        w.u16(static_cast<std::uint16_t>(payload.size()));
+        w.append(payload);
+    };
+    push({argument, name}, 2); // arguments last to first, then their count
+    push({"flash"});
+    w.u8(0x1C); // GetVariable
+    push({"external"});
+    w.u8(0x4E); // GetMember
+    push({"ExternalInterface"});
+    w.u8(0x4E);
+    push({"call"});
+    w.u8(0x52); // CallMethod
+    w.u8(0x17); // Pop
+    return w.take();
+}
+
 std::vector<std::uint8_t> placeObject(std::uint16_t depth, std::uint16_t character, int x, int y,
                                       bool move)
 {
@@ -370,13 +402,16 @@ std::vector<std::uint8_t> writeMovie(const MovieSpec &spec)
                 tag(tags, 26, placeObject(2, 2, 0, 0, false));
             if (spec.buttonSendsCommand)
                 tag(tags, 26, placeObject(4, 5, 0, 0, false));
-            if (spec.loadSendsCommand || !spec.loadUrl.empty()) {
+            if (spec.loadSendsCommand || !spec.loadUrl.empty() || !spec.externalCall.empty()) {
                 BitWriter actions;
+                if (!spec.externalCall.empty())
+                    actions.append(externalCallAction(spec.externalCall, spec.externalArgument));
                 if (!spec.loadUrl.empty())
                     actions.append(getUrlAction(spec.loadUrl, spec.loadUrlTarget));
                 if (spec.loadSendsCommand)
                     actions.append(getUrlAction(spec.loadCommand));
-                actions.u8(0x07); // stop: the command is sent once
+                if (!spec.loadRepeats)
+                    actions.u8(0x07); // stop: the command is sent once
                 actions.u8(0);
                 tag(tags, 12, actions.take()); // DoAction
             }
@@ -404,7 +439,7 @@ std::vector<std::uint8_t> writeMovie(const MovieSpec &spec)
     file.u8('F');
     file.u8('W');
     file.u8('S');
-    file.u8(6);
+    file.u8(static_cast<std::uint8_t>(std::clamp(spec.version, 1, 255)));
     file.u32(static_cast<std::uint32_t>(8 + headerBody.size() + tagBytes.size()));
     file.append(headerBody);
     file.append(tagBytes);

@@ -3,8 +3,9 @@
 // Writes small uncompressed SWF movies (version 6, AVM1) for the demo content
 // tree and the tests: a background colour, a label drawn in a blocky vector
 // font so a person can tell the movies apart, a shape that moves in a loop,
-// and optionally a whole-stage button whose release sends an fscommand and a
-// first-frame action that sends one as soon as the movie plays.
+// and optionally a whole-stage button whose release sends an fscommand and
+// first-frame actions: a getURL to any address, an ExternalInterface call,
+// and an fscommand sent once as the movie starts or on every loop.
 
 #include <cstdint>
 #include <string>
@@ -39,7 +40,11 @@ struct MovieSpec
     std::string loadUrl;           // a plain getURL from the first frame, if not empty
     std::string loadUrlTarget;
     bool loadSendsCommand = false;
-    Command loadCommand;           // sent once from the first frame; the timeline then stops
+    Command loadCommand;           // sent from the first frame; the timeline then stops …
+    bool loadRepeats = false;      // … unless it repeats, sent again on every loop
+    std::string externalCall;      // ExternalInterface.call(externalCall, externalArgument)
+    std::string externalArgument;  // from the first frame, if externalCall is not empty
+    int version = 6;               // 8 or more when externalCall is used
 };
 
 std::vector<std::uint8_t> writeMovie(const MovieSpec &spec);

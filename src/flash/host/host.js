@@ -1,13 +1,14 @@
 // The engine's page. It runs the one copy of the engine that every player
 // shares; each animation control shows a slot, a window this page opens,
 // and its player is put in that slot's document. The program asks over the
-// bridge for slots and movies ("" blanks a slot); the page answers with the
-// movies' commands and with a note when a movie's first frame is on screen.
+// bridge for slots and movies ("" blanks a slot); the page answers with a
+// note when a movie's first frame is on screen. A movie's commands leave
+// through its slot's own window (see slot.js), never through this page.
 (function () {
   "use strict";
   const slotAddress = "swfhost://menu/engine/slot.html#";
   const openWindow = window.open.bind(window);
-  // Movies may run script in this page: they open no windows of their own.
+  // Nothing but this script opens windows.
   window.open = function () { return null; };
 
   let bridge = null;
@@ -89,8 +90,8 @@
     w.document.getElementById("stage").appendChild(player);
     const api = player.ruffle();
     api.addFSCommandHandler(function (command, args) {
-      if (mine === slot.generation && bridge)
-        bridge.fsCommand(id, String(command), args === undefined || args === null ? "" : String(args));
+      if (mine === slot.generation && typeof w.sendCommand === "function")
+        w.sendCommand(String(command), args === undefined || args === null ? "" : String(args));
       return true;
     });
     player.addEventListener("loadeddata", function () {
@@ -103,7 +104,7 @@
         });
       });
     });
-    api.load({ url: url, allowScriptAccess: true }).catch(function () {});
+    api.load({ url: url }).catch(function () {});
   }
 
   // Each slot window calls this as it loads.

@@ -1,0 +1,26 @@
+// One control's window onto the engine's page, which opened it: the page
+// puts the control's player here. The movie's commands leave through this
+// window's own web channel, which the program bound to this one control:
+// a command can only ever be the command of the control whose window sent
+// it, whatever the page might say.
+(function () {
+  "use strict";
+  let own = null;
+  const waiting = [];
+
+  window.sendCommand = function (command, args) {
+    if (own)
+      own.fsCommand(String(command), String(args));
+    else
+      waiting.push([String(command), String(args)]);
+  };
+
+  new QWebChannel(qt.webChannelTransport, function (channel) {
+    own = channel.objects.slot;
+    for (const [command, args] of waiting.splice(0))
+      own.fsCommand(command, args);
+  });
+
+  if (window.opener && typeof window.opener.slotReady === "function")
+    window.opener.slotReady(Number(location.hash.slice(1)), window);
+})();

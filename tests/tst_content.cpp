@@ -5,13 +5,17 @@
 #include "launcher.h"
 #include "safecopy.h"
 #include "testsupport.h"
+#include "treefile.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
 
+#include <csignal>
+#include <fcntl.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -35,6 +39,16 @@ private Q_SLOTS:
     void copyCreatesNoFolder();
     void copyKeepsModeAndBytes();
     void copyFailingHalfWayLeavesNothing();
+    void copyKilledHalfWayLeavesNothing();
+    void copyDropsSpecialModeBits_data();
+    void copyDropsSpecialModeBits();
+    void lookupFollowsFolderChanges();
+    void launchRunsOnlyTheTreesOwnPrograms_data();
+    void launchRunsOnlyTheTreesOwnPrograms();
+    void desktopOpenerComesFromAbsolutePathOnly_data();
+    void desktopOpenerComesFromAbsolutePathOnly();
+    void regularFileRefusesWhatCouldBlockOrNeverEnd_data();
+    void regularFileRefusesWhatCouldBlockOrNeverEnd();
 
 private:
     QTemporaryDir m_tree;
@@ -140,7 +154,7 @@ void TestContent::launchPassesArgumentsUntouched()
     const QString record = dir.path() + QStringLiteral("/record.txt");
     writeRecorder(root + QStringLiteral("/Manuais/READER.exe"), record);
     testing::writeFile(root + QStringLiteral("/Manuais/3ano.PDF"));
-    QVERIFY(content::launchProgram(root + QStringLiteral("\\MANUAIS\\READER.exe"),
+    QVERIFY(content::launchProgram(root, root + QStringLiteral("\\MANUAIS\\READER.exe"),
                                    {root + QStringLiteral("\\manuais\\3ano.PDF")}));
     WAIT_VERIFY(QFileInfo(record).size() > 0, 5000);
     QFile file(record);
@@ -171,7 +185,7 @@ void TestContent::launchRefusesWhatCannotRun()
         else
             QFile::setPermissions(program, QFile::ReadOwner | QFile::WriteOwner);
     }
-    QVERIFY(!content::launchProgram(dir.path() + QStringLiteral("\\READER.exe"), {}));
+    QVERIFY(!content::launchProgram(dir.path(), dir.path() + QStringLiteral("\\READER.exe"), {}));
 }
 
 // The children this process has (running or ended but not reaped).
@@ -195,7 +209,7 @@ void TestContent::startedProgramsAreReaped()
     // Children of earlier cases may still be ending: follow only the new ones.
     const QStringList before = childProcesses();
     for (int i = 0; i < 5; ++i)
-        QVERIFY(content::launchProgram(dir.path() + QStringLiteral("\\quick.exe")));
+        QVERIFY(content::launchProgram(dir.path(), dir.path() + QStringLiteral("\\quick.exe")));
     QStringList started = childProcesses();
     for (const QString &pid : before)
         started.removeAll(pid);
@@ -281,6 +295,228 @@ void TestContent::copyFailingHalfWayLeavesNothing()
     // A later pass can still put the whole file in place.
     QVERIFY(content::copyWithoutOverwrite(source, destination));
     QCOMPARE(QFileInfo(destination).size(), 256 * 1024);
+}
+
+void TestContent::copyKilledHalfWayLeavesNothing()
+{
+    // A copy the size of a large program, killed while it writes: the
+    // destination folder must hold nothing afterwards, not even a hidden
+    // temporary file. The source is sparse, so it costs no disk itself.
+    QTemporaryDir dir;
+    const QString source = dir.path() + QStringLiteral("/proj.exe");
+    {
+        QFile file(source);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        QVERIFY(file.resize(qint64(1) << 30));
+    }
+    const QString folder = dir.path() + QStringLiteral("/c");
+    QDir().mkpath(folder);
+    const pid_t child = ::fork();
+    QVERIFY(child >= 0);
+    if (child == 0)
+        ::_exit(content::copyWithoutOverwrite(source, folder + QStringLiteral("/proj.exe")) ? 0 : 1);
+    // Killed as soon as the child has a file open in the folder.
+    const QByteArray fds = "/proc/" + QByteArray::number(child) + "/fd/";
+    const QByteArray inFolder = QFile::encodeName(folder) + '/';
+    bool writing = false;
+    for (int attempt = 0; attempt < 100000 && !writing; ++attempt) {
+        for (int fd = 3; fd < 16 && !writing; ++fd) {
+            char target[4096];
+            const ssize_t length = ::readlink((fds + QByteArray::number(fd)).constData(), target, sizeof target);
+            writing = length > 0 && QByteArray(target, int(length)).startsWith(inFolder);
+        }
+    }
+    ::kill(child, SIGKILL);
+    int status = 0;
+    QCOMPARE(::waitpid(child, &status, 0), child);
+    QVERIFY2(writing, "the copy was never seen writing");
+    QVERIFY(WIFSIGNALED(status));
+    QCOMPARE(QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot),
+             QStringList());
+}
+
+void TestContent::copyDropsSpecialModeBits_data()
+{
+    QTest::addColumn<uint>("sourceMode");
+    QTest::addColumn<uint>("copyMode");
+    QTest::newRow("setuid") << 04755u << 0755u;
+    QTest::newRow("setgid") << 02750u << 0750u;
+    QTest::newRow("sticky") << 01700u << 0700u;
+    QTest::newRow("plain") << 0640u << 0640u;
+}
+
+void TestContent::copyDropsSpecialModeBits()
+{
+    QFETCH(uint, sourceMode);
+    QFETCH(uint, copyMode);
+    QTemporaryDir dir;
+    const QString source = testing::writeFile(dir.path() + QStringLiteral("/proj.exe"), "program");
+    QCOMPARE(::chmod(QFile::encodeName(source).constData(), sourceMode), 0);
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    const QString destination = dir.path() + QStringLiteral("/proj2.exe");
+    QVERIFY(content::copyWithoutOverwrite(source, destination));
+    struct stat info;
+    QCOMPARE(::stat(QFile::encodeName(destination).constData(), &info), 0);
+    QCOMPARE(uint(info.st_mode & 07777), copyMode);
+}
+
+void TestContent::lookupFollowsFolderChanges()
+{
+    // The case-insensitive lookup keeps a folder's listing; a file added,
+    // renamed or removed afterwards is still seen as it is now.
+    QTemporaryDir dir;
+    QDir().mkpath(dir.path() + QStringLiteral("/config"));
+    const QString asked = dir.path() + QStringLiteral("\\CONFIG\\Novo.SWF");
+    QVERIFY(!content::fileExists(asked)); // the listing is now kept
+    testing::writeFile(dir.path() + QStringLiteral("/config/novo.swf"));
+    QCOMPARE(content::toLocalPath(asked), dir.path() + QStringLiteral("/config/novo.swf"));
+    QVERIFY(QFile::rename(dir.path() + QStringLiteral("/config/novo.swf"),
+                          dir.path() + QStringLiteral("/config/NOVO.swf")));
+    QCOMPARE(content::toLocalPath(asked), dir.path() + QStringLiteral("/config/NOVO.swf"));
+    QVERIFY(QFile::remove(dir.path() + QStringLiteral("/config/NOVO.swf")));
+    QVERIFY(!content::fileExists(asked));
+}
+
+void TestContent::launchRunsOnlyTheTreesOwnPrograms_data()
+{
+    // How MANUAIS/READER.exe is made; whether it may run.
+    QTest::addColumn<QString>("shape");
+    QTest::addColumn<bool>("runs");
+    QTest::newRow("the tree's own program") << "file" << true;
+    QTest::newRow("link to a program inside the tree") << "link inside" << true;
+    QTest::newRow("link to /bin/sh") << "link to sh" << false;
+    QTest::newRow("link to a program outside the tree") << "link outside" << false;
+    QTest::newRow("folder linked out of the tree") << "folder outside" << false;
+    QTest::newRow("named pipe") << "fifo" << false;
+}
+
+void TestContent::launchRunsOnlyTheTreesOwnPrograms()
+{
+    QFETCH(QString, shape);
+    QFETCH(bool, runs);
+    QTemporaryDir dir;
+    const QString root = dir.path() + QStringLiteral("/tree");
+    const QString outside = dir.path() + QStringLiteral("/elsewhere");
+    const QString record = dir.path() + QStringLiteral("/record.txt");
+    const QString manual = testing::writeFile(root + QStringLiteral("/manuais/3ano.PDF"));
+    const QString reader = root + QStringLiteral("/MANUAIS/READER.exe");
+    QDir().mkpath(root + QStringLiteral("/MANUAIS"));
+    QDir().mkpath(outside);
+    if (shape == QLatin1String("file")) {
+        writeRecorder(reader, record);
+    } else if (shape == QLatin1String("link inside")) {
+        writeRecorder(root + QStringLiteral("/bin/leitor"), record);
+        QVERIFY(QFile::link(root + QStringLiteral("/bin/leitor"), reader));
+    } else if (shape == QLatin1String("link to sh")) {
+        QVERIFY(QFile::link(QStringLiteral("/bin/sh"), reader));
+        // What the shell would run if it were given the "manual".
+        testing::writeFile(manual, "echo ran > '" + QFile::encodeName(record) + "'\n");
+    } else if (shape == QLatin1String("link outside")) {
+        writeRecorder(outside + QStringLiteral("/READER.exe"), record);
+        QVERIFY(QFile::link(outside + QStringLiteral("/READER.exe"), reader));
+    } else if (shape == QLatin1String("folder outside")) {
+        QDir(root + QStringLiteral("/MANUAIS")).removeRecursively();
+        writeRecorder(outside + QStringLiteral("/READER.exe"), record);
+        QVERIFY(QFile::link(outside, root + QStringLiteral("/MANUAIS")));
+    } else if (shape == QLatin1String("fifo")) {
+        QCOMPARE(::mkfifo(QFile::encodeName(reader).constData(), 0755), 0);
+    }
+    QCOMPARE(content::launchProgram(root, root + QStringLiteral("\\MANUAIS\\READER.exe"),
+                                    {root + QStringLiteral("\\manuais\\3ano.PDF")}),
+             runs);
+    if (runs)
+        WAIT_VERIFY(QFileInfo(record).size() > 0, 5000);
+    else
+        QVERIFY(!QFileInfo::exists(record)); // refused before anything started
+}
+
+void TestContent::desktopOpenerComesFromAbsolutePathOnly_data()
+{
+    QTest::addColumn<QString>("path"); // TREE and TRUSTED stand for those folders
+    QTest::addColumn<bool>("trustedRuns");
+    QTest::newRow("current folder first") << ".:TRUSTED" << true;
+    QTest::newRow("empty entry first") << ":TRUSTED" << true;
+    QTest::newRow("relative folder first") << "bin:TRUSTED" << true;
+    QTest::newRow("the tree itself first") << "TREE/bin:TRUSTED" << true;
+    QTest::newRow("only the current folder") << "." << false;
+}
+
+void TestContent::desktopOpenerComesFromAbsolutePathOnly()
+{
+    QFETCH(QString, path);
+    QFETCH(bool, trustedRuns);
+    QTemporaryDir dir;
+    const QString tree = dir.path() + QStringLiteral("/tree");
+    const QString trusted = dir.path() + QStringLiteral("/usr-bin");
+    const QString hostileRecord = dir.path() + QStringLiteral("/hostile.txt");
+    const QString trustedRecord = dir.path() + QStringLiteral("/trusted.txt");
+    const QString manual = testing::writeFile(tree + QStringLiteral("/manuais/3ano.PDF"));
+    // The tree offers its own xdg-open wherever PATH might look.
+    writeRecorder(tree + QStringLiteral("/xdg-open"), hostileRecord);
+    writeRecorder(tree + QStringLiteral("/bin/xdg-open"), hostileRecord);
+    writeRecorder(trusted + QStringLiteral("/xdg-open"), trustedRecord);
+    const QByteArray previousPath = qgetenv("PATH");
+    const QString previousFolder = QDir::currentPath();
+    QDir::setCurrent(tree);
+    qputenv("PATH", QString(path).replace(QLatin1String("TREE"), tree)
+                        .replace(QLatin1String("TRUSTED"), trusted).toLocal8Bit());
+    const bool opened = content::openWithDesktop(tree, manual);
+    qputenv("PATH", previousPath);
+    QDir::setCurrent(previousFolder);
+    QCOMPARE(opened, trustedRuns);
+    if (trustedRuns)
+        WAIT_VERIFY(QFileInfo(trustedRecord).size() > 0, 5000);
+    QVERIFY(!QFileInfo::exists(hostileRecord));
+}
+
+void TestContent::regularFileRefusesWhatCouldBlockOrNeverEnd_data()
+{
+    QTest::addColumn<QString>("shape");
+    QTest::addColumn<int>("refusal");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("regular") << "file" << int(content::FileRefusal::None) << "";
+    QTest::newRow("missing") << "missing" << int(content::FileRefusal::Missing) << "No such file or directory";
+    QTest::newRow("dangling link") << "dangling" << int(content::FileRefusal::Missing)
+                                   << "No such file or directory";
+    QTest::newRow("named pipe") << "fifo" << int(content::FileRefusal::NotRegular)
+                                << "Not a regular file (a named pipe)";
+    QTest::newRow("link to /dev/zero") << "zero" << int(content::FileRefusal::NotRegular)
+                                       << "Not a regular file (a device)";
+    QTest::newRow("folder") << "folder" << int(content::FileRefusal::NotRegular) << "Is a directory";
+    QTest::newRow("over the limit") << "large" << int(content::FileRefusal::TooLarge) << "File too large";
+}
+
+void TestContent::regularFileRefusesWhatCouldBlockOrNeverEnd()
+{
+    QFETCH(QString, shape);
+    QFETCH(int, refusal);
+    QFETCH(QString, reason);
+    QTemporaryDir dir;
+    const QString path = dir.path() + QStringLiteral("/educ1.xml");
+    const QByteArray encoded = QFile::encodeName(path);
+    if (shape == QLatin1String("file"))
+        testing::writeFile(path, "<DATAPACKET/>");
+    else if (shape == QLatin1String("dangling"))
+        QVERIFY(QFile::link(dir.path() + QStringLiteral("/gone"), path));
+    else if (shape == QLatin1String("fifo"))
+        QCOMPARE(::mkfifo(encoded.constData(), 0644), 0);
+    else if (shape == QLatin1String("zero"))
+        QVERIFY(QFile::link(QStringLiteral("/dev/zero"), path));
+    else if (shape == QLatin1String("folder"))
+        QVERIFY(QDir().mkpath(path));
+    else if (shape == QLatin1String("large"))
+        testing::writeFile(path, QByteArray(1025, 'x'));
+    // A FIFO with no writer would block an ordinary open for good.
+    content::RegularFile file(path, 1024);
+    QCOMPARE(int(file.refusal()), refusal);
+    QCOMPARE(file.isOpen(), refusal == int(content::FileRefusal::None));
+    QCOMPARE(file.reason(), reason);
+    if (file.isOpen()) {
+        QByteArray bytes;
+        QVERIFY(file.readAll(&bytes, 1024));
+        QCOMPARE(bytes, QByteArray("<DATAPACKET/>"));
+    }
 }
 
 MENU_TEST_MAIN(TestContent)

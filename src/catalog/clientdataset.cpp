@@ -1,6 +1,7 @@
 #include "clientdataset.h"
 
 #include "contentpath.h"
+#include "treefile.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -17,24 +18,26 @@ void ClientDataSet::open()
     if (m_open)
         return;
     const QString local = content::toLocalPath(m_fileName);
-    const QFileInfo info(local);
-    if (local.isEmpty() || !info.exists() || (info.isFile() && info.size() == 0))
-        throw DataSetError(QStringLiteral("%1: Missing data provider or data packet")
-                               .arg(m_name)
-                               .toStdString());
-    QFile file(local);
-    errno = 0;
-    if (info.isDir() || !file.open(QIODevice::ReadOnly)) {
-        const int error = info.isDir() ? EISDIR : (errno ? errno : EACCES);
+    const auto missing = [this] {
+        return DataSetError(QStringLiteral("%1: Missing data provider or data packet").arg(m_name).toStdString());
+    };
+    // Checked before it is opened: a FIFO would block the window for good,
+    // a device or an endless file would be read without end.
+    content::RegularFile file(local, kMaxCatalogSize);
+    if (local.isEmpty() || file.refusal() == content::FileRefusal::Missing
+        || (file.isOpen() && file.size() == 0))
+        throw missing();
+    if (!file.isOpen())
         throw DataSetError(QStringLiteral("Cannot open file \"%1\". %2")
-                               .arg(info.absoluteFilePath(), QString::fromLocal8Bit(std::strerror(error)))
+                               .arg(QFileInfo(local).absoluteFilePath(), file.reason())
                                .toStdString());
-    }
-    const QByteArray bytes = file.readAll();
+    QByteArray bytes;
+    if (!file.readAll(&bytes, kMaxCatalogSize))
+        throw DataSetError(QStringLiteral("Cannot read file \"%1\". %2")
+                               .arg(QFileInfo(local).absoluteFilePath(), QString::fromLocal8Bit(std::strerror(errno)))
+                               .toStdString());
     if (bytes.isEmpty())
-        throw DataSetError(QStringLiteral("%1: Missing data provider or data packet")
-                               .arg(m_name)
-                               .toStdString());
+        throw missing();
     try {
         m_packet.parse(bytes);
     } catch (const PacketError &error) {

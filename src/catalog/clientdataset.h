@@ -8,6 +8,7 @@
 
 #include <QString>
 
+#include <cstdint>
 #include <stdexcept>
 
 namespace catalog {
@@ -22,6 +23,9 @@ public:
 class ClientDataSet
 {
 public:
+    // Far above any real catalog (100,000 records take about 13 MB).
+    static constexpr std::int64_t kMaxCatalogSize = 256 * 1024 * 1024;
+
     explicit ClientDataSet(const QString &name);
 
     QString name() const { return m_name; }

@@ -2,28 +2,89 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QFile>
+#include <QHash>
+#include <QMutex>
 #include <QStringList>
+
+#include <dirent.h>
+#include <sys/stat.h>
 
 namespace content {
 
 namespace {
 
-// A component that exists as spelled wins; otherwise the first directory entry
-// (in sorted order, so the choice is stable) equal to it ignoring case.
+// A folder's entries by their case-folded name, each the first in sorted
+// order of the entries that fold alike (so the choice is stable). Kept per
+// folder and read again only when the folder changes: a medium's config
+// folder may hold hundreds of thousands of files, and listing it on every
+// click blocks the window for seconds.
+struct Listing
+{
+    struct timespec modified = {};
+    struct timespec changed = {};
+    ino_t inode = 0;
+    dev_t device = 0;
+    QHash<QString, QString> byFolded;
+};
+
+bool sameTime(const struct timespec &a, const struct timespec &b)
+{
+    return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
+}
+
+QMutex s_listingsLock;
+QHash<QString, Listing> s_listings;
+// Folders touched in a run are few (config, manuais, agenda, the catalog's
+// folders); a pass over many catalog folders just starts the cache afresh.
+constexpr qsizetype kMaxListings = 256;
+
+void readListing(const QByteArray &directory, Listing *listing)
+{
+    listing->byFolded.clear();
+    DIR *dir = ::opendir(directory.constData());
+    if (!dir)
+        return;
+    while (const struct dirent *entry = ::readdir(dir)) {
+        const char *name = entry->d_name;
+        if (name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0)))
+            continue;
+        const QString decoded = QFile::decodeName(name);
+        QString &chosen = listing->byFolded[decoded.toCaseFolded()];
+        if (chosen.isEmpty() || decoded < chosen)
+            chosen = decoded;
+    }
+    ::closedir(dir);
+}
+
+// A component that exists as spelled wins; otherwise the entry of the folder
+// equal to it ignoring case.
 QString matchComponent(const QString &directory, const QString &component)
 {
     const QString exact = directory + component;
     if (QFileInfo::exists(exact) || QFileInfo(exact).isSymLink())
         return component;
-    const QDir dir(directory);
-    const QStringList entries = dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::System
-                                                  | QDir::NoDotAndDotDot,
-                                              QDir::Name);
-    for (const QString &entry : entries) {
-        if (entry.compare(component, Qt::CaseInsensitive) == 0)
-            return entry;
+    const QByteArray encoded = QFile::encodeName(directory);
+    struct stat info;
+    if (::stat(encoded.constData(), &info) != 0 || !S_ISDIR(info.st_mode))
+        return QString();
+    const QMutexLocker locker(&s_listingsLock);
+    auto found = s_listings.find(directory);
+    if (found == s_listings.end() || !sameTime(found->modified, info.st_mtim)
+        || !sameTime(found->changed, info.st_ctim) || found->inode != info.st_ino
+        || found->device != info.st_dev) {
+        if (found == s_listings.end()) {
+            if (s_listings.size() >= kMaxListings)
+                s_listings.clear();
+            found = s_listings.insert(directory, Listing());
+        }
+        found->modified = info.st_mtim;
+        found->changed = info.st_ctim;
+        found->inode = info.st_ino;
+        found->device = info.st_dev;
+        readListing(encoded, &*found);
     }
-    return QString();
+    return found->byFolded.value(component.toCaseFolded());
 }
 
 } // namespace

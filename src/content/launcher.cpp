@@ -1,6 +1,7 @@
 #include "launcher.h"
 
 #include "contentpath.h"
+#include "treefile.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -92,29 +93,33 @@ bool spawnDetached(const QString &program, const QStringList &arguments)
 
 } // namespace
 
-bool launchProgram(const QString &program, const QStringList &arguments)
+bool launchProgram(const QString &treeRoot, const QString &program, const QStringList &arguments)
 {
-    const QString local = toLocalPath(program);
-    if (local.isEmpty())
-        return false;
-    const QFileInfo info(local);
-    // A content program is only ever the file the tree holds, never one
-    // found on PATH.
-    if (!info.isFile() || !info.isExecutable())
+    const QString canonical = regularFileInside(toLocalPath(program), treeRoot);
+    if (canonical.isEmpty() || !QFileInfo(canonical).isExecutable())
         return false;
     QStringList localArguments;
     localArguments.reserve(arguments.size());
     for (const QString &argument : arguments)
         localArguments << toLocalPath(argument);
-    return spawnDetached(info.absoluteFilePath(), localArguments);
+    // The resolved file, not the name: the link cannot be swapped meanwhile.
+    return spawnDetached(canonical, localArguments);
 }
 
-bool openWithDesktop(const QString &localPath)
+bool openWithDesktop(const QString &treeRoot, const QString &localPath)
 {
+    const QString root = QFileInfo(treeRoot).canonicalFilePath();
     const QStringList path = QString::fromLocal8Bit(qgetenv("PATH")).split(QLatin1Char(':'));
     for (const QString &folder : path) {
-        const QFileInfo opener(folder + QStringLiteral("/xdg-open"));
-        if (!folder.isEmpty() && opener.isFile() && opener.isExecutable())
+        // "." or an empty entry would be the content tree itself.
+        if (!folder.startsWith(QLatin1Char('/')))
+            continue;
+        const QString canonicalFolder = QFileInfo(folder).canonicalFilePath();
+        if (canonicalFolder.isEmpty() || canonicalFolder == root
+            || (!root.isEmpty() && canonicalFolder.startsWith(root + QLatin1Char('/'))))
+            continue;
+        const QFileInfo opener(canonicalFolder + QStringLiteral("/xdg-open"));
+        if (opener.isFile() && opener.isExecutable())
             return spawnDetached(opener.absoluteFilePath(), {localPath});
     }
     return false;

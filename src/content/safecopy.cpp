@@ -1,9 +1,13 @@
 #include "safecopy.h"
 
+#include "treefile.h"
+
 #include <QByteArray>
 #include <QFile>
 
 #include <cerrno>
+#include <cstdint>
+#include <limits>
 #include <cstdio>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -100,28 +104,43 @@ bool publish(const QByteArray &temporary, const QByteArray &destination)
 
 bool copyWithoutOverwrite(const QString &source, const QString &destination)
 {
-    const QByteArray from = QFile::encodeName(source);
     const QByteArray to = QFile::encodeName(destination);
     struct stat existing;
-    if (::lstat(to.constData(), &existing) == 0)
+    if (to.isEmpty() || ::lstat(to.constData(), &existing) == 0)
         return false;
 
-    FileDescriptor input(::open(from.constData(), O_RDONLY | O_CLOEXEC));
-    if (input.get() < 0)
+    RegularFile input(source, std::numeric_limits<std::int64_t>::max());
+    if (!input.isOpen())
         return false;
-    struct stat sourceInfo;
-    if (::fstat(input.get(), &sourceInfo) != 0 || !S_ISREG(sourceInfo.st_mode))
-        return false;
+    // A copy may be run by anybody: it never carries setuid, setgid or sticky.
+    const mode_t mode = input.permissions() & 0777;
 
     const qsizetype slash = to.lastIndexOf('/');
-    QByteArray temporary = (slash >= 0 ? to.left(slash + 1) : QByteArray())
-        + ".proj-copy-XXXXXX";
+    const QByteArray folder = slash > 0 ? to.left(slash) : QByteArray(slash == 0 ? "/" : ".");
+
+    // An unnamed file leaves nothing behind whatever happens, a kill
+    // included: it gets its name only once complete, and link never
+    // replaces.
+    FileDescriptor unnamed(::open(folder.constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, mode));
+    if (unnamed.get() >= 0) {
+        bool ok = copyContents(input.descriptor(), unnamed.get());
+        ok = ok && ::fchmod(unnamed.get(), mode) == 0;
+        ok = ok && ::fsync(unnamed.get()) == 0;
+        const QByteArray self = "/proc/self/fd/" + QByteArray::number(unnamed.get());
+        ok = ok && ::linkat(AT_FDCWD, self.constData(), AT_FDCWD, to.constData(), AT_SYMLINK_FOLLOW) == 0;
+        return unnamed.closeChecked() && ok;
+    }
+    if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL)
+        return false; // the folder is missing or not writable
+
+    // File systems without unnamed files (FAT on USB sticks): a hidden
+    // temporary name, removed on any failure.
+    QByteArray temporary = folder + "/.proj-copy-XXXXXX";
     FileDescriptor output(::mkostemp(temporary.data(), O_CLOEXEC));
     if (output.get() < 0)
         return false;
-
-    bool ok = copyContents(input.get(), output.get());
-    ok = ok && ::fchmod(output.get(), sourceInfo.st_mode & 07777) == 0;
+    bool ok = copyContents(input.descriptor(), output.get());
+    ok = ok && ::fchmod(output.get(), mode) == 0;
     ok = ok && ::fsync(output.get()) == 0;
     ok = output.closeChecked() && ok;
     ok = ok && publish(temporary, to);

@@ -7,6 +7,7 @@
 #include "globals.h"
 #include "launcher.h"
 #include "selection.h"
+#include "treefile.h"
 #include "webmodule.h"
 
 #include <QDialog>
@@ -61,11 +62,14 @@ bool TFRMmain::startManual(const QString &manual)
     const QString reader = m_baseDirectory + QStringLiteral("\\MANUAIS\\READER.exe");
     const QString document = m_baseDirectory + manual;
     manualCommandLine = reader + QLatin1Char(' ') + document;
-    if (content::launchProgram(reader, {document}))
+    const QString root = content::toLocalPath(m_baseDirectory);
+    if (content::launchProgram(root, reader, {document}))
         return true;
     // A tree made for Windows holds a reader this system cannot run; the
-    // desktop's own PDF application opens the manual instead.
-    return content::fileExists(document) && content::openWithDesktop(content::toLocalPath(document));
+    // desktop's own PDF application opens the manual instead, when the
+    // manual is the tree's own file.
+    const QString pdf = content::regularFileInside(content::toLocalPath(document), root);
+    return !pdf.isEmpty() && content::openWithDesktop(root, pdf);
 }
 
 void TFRMmain::btokClick(QObject *)
@@ -99,7 +103,8 @@ void TFRMmain::btokClick(QObject *)
         }
     }
     if (ui->rb3->isChecked())
-        started = content::launchProgram(m_baseDirectory + QStringLiteral("\\agenda\\RedNotebookPortable.exe"));
+        started = content::launchProgram(content::toLocalPath(m_baseDirectory),
+                                         m_baseDirectory + QStringLiteral("\\agenda\\RedNotebookPortable.exe"));
     // The program just started comes up first; the movies follow.
     if (started)
         FlashEngine::holdPlayersBack(300);

@@ -32,6 +32,8 @@ private Q_SLOTS:
     void oneEntryStartsNothing();
     void entryThenNewYearUsesTheNewYear();
     void okMovieActivates();
+    void okCommandNeedsAPersonsPress_data();
+    void okCommandNeedsAPersonsPress();
     void desktopOpensWhatTheReaderCannot_data();
     void desktopOpensWhatTheReaderCannot();
     void webViewerRunsModally();
@@ -215,6 +217,56 @@ void TestActivation::okMovieActivates()
     QCOMPARE(commands.at(0).at(1).toString(), QStringLiteral("ok"));
     WAIT_COMPARE(recorded(QStringLiteral("reader.txt")),
                               QStringList{tree + QStringLiteral("/Manuais/n2_1.PDF")}, 10000);
+}
+
+void TestActivation::okCommandNeedsAPersonsPress_data()
+{
+    QTest::addColumn<bool>("button");   // the stage is a button that sends on release
+    QTest::addColumn<bool>("repeats");  // the first frame sends again on every loop
+    QTest::addColumn<bool>("pressed");  // a person clicks the movie once: one activation
+    QTest::newRow("sent as it loads") << false << false << false;
+    QTest::newRow("sent on every loop") << false << true << false;
+    QTest::newRow("sent on every loop, one press") << true << true << true;
+}
+
+void TestActivation::okCommandNeedsAPersonsPress()
+{
+    QFETCH(bool, button);
+    QFETCH(bool, repeats);
+    QFETCH(bool, pressed);
+    const QString tree = makeTree(QStringLiteral("tree"));
+    swf::MovieSpec spec = testing::movieSpec("OK", 48, 23);
+    spec.moving = false;
+    spec.frameRate = 24;
+    spec.frameCount = 2;
+    spec.buttonSendsCommand = button;
+    spec.buttonCommand = {"ok", ""};
+    spec.loadSendsCommand = true;
+    spec.loadCommand = {"ok", "on its own"};
+    spec.loadRepeats = repeats;
+    testing::writeMovie(tree + QStringLiteral("/config/Ok.swf"), spec);
+    auto window = openWindow(tree);
+    auto *ok = testing::child<TShockwaveFlash>(window.get(), "SWFok");
+    QSignalSpy commands(ok, &TShockwaveFlash::OnFSCommand);
+    // Every activation fills the manual command line afresh.
+    manualCommandLine = QStringLiteral("untouched");
+    if (pressed) {
+        WAIT_VERIFY(ok->isShowingMovie(), 30000);
+        clickMovie(window.get(), "SWFok");
+        WAIT_COMPARE(recorded(QStringLiteral("reader.txt")),
+                     QStringList{tree + QStringLiteral("/Manuais/1ano.PDF")}, 10000);
+        QVERIFY(manualCommandLine != QLatin1String("untouched"));
+        manualCommandLine = QStringLiteral("untouched");
+    }
+    // The movie keeps sending, or sends once more as it loads again (as
+    // after every activation): none of it activates (again).
+    if (!repeats)
+        window->SWFmostra();
+    const int wanted = commands.count() + (repeats ? 6 : 1);
+    WAIT_VERIFY(commands.count() >= wanted, 30000);
+    QCOMPARE(manualCommandLine, QStringLiteral("untouched"));
+    if (!pressed)
+        QCOMPARE(recorded(QStringLiteral("reader.txt")), QStringList());
 }
 
 void TestActivation::desktopOpensWhatTheReaderCannot_data()

@@ -3,6 +3,7 @@
 #include "flashengine.h"
 
 #include <QApplication>
+#include <QChildEvent>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -46,6 +47,7 @@ void TShockwaveFlash::adoptSlotView(QWidget *view)
         return;
     }
     m_view = view;
+    watchInput(m_view);
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_view);
@@ -53,6 +55,46 @@ void TShockwaveFlash::adoptSlotView(QWidget *view)
     setFocusProxy(m_view);
     if (hadFocus)
         m_view->setFocus(Qt::OtherFocusReason);
+}
+
+void TShockwaveFlash::watchInput(QObject *object)
+{
+    // The web view takes input in a widget of its own, made as it shows.
+    object->installEventFilter(this);
+    const QList<QWidget *> children = object->findChildren<QWidget *>();
+    for (QWidget *child : children)
+        child->installEventFilter(this);
+}
+
+bool TShockwaveFlash::eventFilter(QObject *watched, QEvent *event)
+{
+    switch (event->type()) {
+    case QEvent::ChildAdded:
+        if (auto *added = static_cast<QChildEvent *>(event)->child(); added && added->isWidgetType())
+            watchInput(added);
+        break;
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+        // Only input from the window system: nothing a page or the program
+        // posts itself.
+        if (event->spontaneous()
+            && (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::KeyPress
+                || m_lastPress.isValid()))
+            m_lastPress.start();
+        break;
+    default:
+        break;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+bool TShockwaveFlash::takePersonsPress()
+{
+    const bool recent = m_lastPress.isValid() && m_lastPress.elapsed() < kPressWindowMs;
+    m_lastPress.invalidate();
+    return recent;
 }
 
 void TShockwaveFlash::setMovie(const QString &path)

@@ -13,6 +13,7 @@
 // the slot opened once the control is first painted, so the window is on
 // screen before the web engine is even loaded.
 
+#include <QElapsedTimer>
 #include <QString>
 #include <QUrl>
 #include <QWidget>
@@ -33,6 +34,12 @@ public:
     QUrl movieUrl() const { return m_url; }
     // True once the first frame of the current movie has been drawn.
     bool isShowingMovie() const { return m_showing; }
+    // True, once, when a person pressed on the control (a pointer button or
+    // a key) in the last kPressWindowMs: a command that follows such a press
+    // is the person's doing, a command a movie sends on its own is not. Each
+    // press answers true at most once.
+    bool takePersonsPress();
+    static constexpr int kPressWindowMs = 2000;
 
 Q_SIGNALS:
     void OnFSCommand(TShockwaveFlash *sender, const QString &command, const QString &args);
@@ -44,6 +51,7 @@ Q_SIGNALS:
 
 protected:
     void paintEvent(QPaintEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     QWidget *slotWidget() override { return this; }
@@ -54,7 +62,10 @@ private:
     void onFocusChanged(QWidget *old, QWidget *now);
     QString encodedUrl() const { return m_url.toString(QUrl::FullyEncoded); }
 
+    void watchInput(QObject *object);
+
     QWidget *m_view = nullptr;
+    QElapsedTimer m_lastPress; // invalid when no press is waiting
     QUrl m_url;
     int m_slot = 0;
     bool m_showing = false;

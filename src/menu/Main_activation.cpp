@@ -30,7 +30,11 @@ void TFRMmain::SWFinfEnter(QObject *)
 
 void TFRMmain::SWFokFSCommand(QObject *, const QString &, const QString &)
 {
-    ui->btok->click();
+    // Only a person's press starts a program: a movie that sends its command
+    // on its own (as it loads, on a timer, on every loop) activates nothing,
+    // and one press activates once.
+    if (ui->SWFok->takePersonsPress())
+        ui->btok->click();
 }
 
 void TFRMmain::SWFsairFSCommand(QObject *, const QString &command, const QString &)

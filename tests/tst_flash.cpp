@@ -44,6 +44,8 @@ private Q_SLOTS:
     void scriptInThePlayersReachesNothing_data();
     void scriptInThePlayersReachesNothing();
     void commandsComeOnlyFromTheirOwnControl();
+    void brokenAndOversizedMoviesShowNothing_data();
+    void brokenAndOversizedMoviesShowNothing();
 
 private:
     struct Stage
@@ -518,6 +520,59 @@ void TestFlash::commandsComeOnlyFromTheirOwnControl()
     QCOMPARE(theirs.count(), 1);
     for (const QList<QVariant> &command : std::as_const(mine))
         QCOMPARE(command.at(0).value<TShockwaveFlash *>(), stage->flash);
+}
+
+void TestFlash::brokenAndOversizedMoviesShowNothing_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<bool>("reachesTheEngine");
+    const auto header = [](const char *signature, quint32 declared) {
+        QByteArray bytes(signature, 3);
+        bytes += char(10);
+        for (int shift = 0; shift < 32; shift += 8)
+            bytes += char((declared >> shift) & 0xff);
+        return bytes;
+    };
+    QTest::newRow("not a movie") << QByteArray("%PDF-1.4 not a movie at all") << false;
+    QTest::newRow("header cut short") << QByteArray("FWS") << false;
+    QTest::newRow("declares 1 GiB, zlib") << header("CWS", 1u << 30) + QByteArray(200, 'x') << false;
+    QTest::newRow("declares 1 GiB, LZMA") << header("ZWS", 1u << 30) + QByteArray(200, 'x') << false;
+    QTest::newRow("declares 1 GiB, plain") << header("FWS", 1u << 30) + QByteArray(200, 'x') << false;
+    // The engine takes these in and fails on them.
+    QTest::newRow("garbage after a zlib header") << header("CWS", 1000) + QByteArray(300, '\x17') << true;
+    QTest::newRow("garbage after an LZMA header") << header("ZWS", 1000) + QByteArray(300, '\x17') << true;
+}
+
+void TestFlash::brokenAndOversizedMoviesShowNothing()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(bool, reachesTheEngine);
+    testing::writeFile(m_config + QStringLiteral("/broken.swf"), bytes);
+    auto stage = makeStage();
+    // A good movie beside it comes up as usual.
+    auto *other = new TShockwaveFlash(&stage->window);
+    other->setFixedSize(200, 150);
+    stage->window.layout()->addWidget(other);
+    QSignalSpy otherFrames(other, &TShockwaveFlash::firstFrameShown);
+    other->setMovie(m_tree.path() + QStringLiteral("\\config\\play.swf"));
+
+    QSignalSpy failures(stage->flash, &TShockwaveFlash::movieFailed);
+    QSignalSpy frames(stage->flash, &TShockwaveFlash::firstFrameShown);
+    stage->flash->setMovie(m_tree.path() + QStringLiteral("\\config\\broken.swf"));
+    QCOMPARE(stage->flash->movieUrl().isEmpty(), !reachesTheEngine);
+    WAIT_COMPARE(otherFrames.count(), 1, 30000);
+    if (reachesTheEngine)
+        WAIT_COMPARE(failures.count(), 1, 30000);
+    QCOMPARE(frames.count(), 0);
+    // Nothing at all where the movie would be: no engine panel, no text.
+    const QImage image = stage->flash->grab().toImage();
+    const QColor background = stage->window.palette().color(QPalette::Window);
+    int drawn = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x)
+            drawn += image.pixelColor(x, y) == background ? 0 : 1;
+    }
+    QCOMPARE(drawn, 0);
 }
 
 MENU_TEST_MAIN(TestFlash)

@@ -123,6 +123,12 @@ void TShockwaveFlash::receiveFirstFrame(const QString &url)
     Q_EMIT firstFrameShown();
 }
 
+void TShockwaveFlash::receiveFailure(const QString &url)
+{
+    if (url == encodedUrl())
+        Q_EMIT movieFailed();
+}
+
 void TShockwaveFlash::onFocusChanged(QWidget *old, QWidget *now)
 {
     const auto inside = [this](QWidget *widget) {

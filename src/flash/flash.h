@@ -46,6 +46,8 @@ Q_SIGNALS:
     void OnEnter(TShockwaveFlash *sender);
     // The first frame of the current movie is on screen.
     void firstFrameShown();
+    // The current movie could not be played; the control shows nothing.
+    void movieFailed();
     // Movie was written; url is empty when the control went blank.
     void movieRequested(const QUrl &url);
 
@@ -58,6 +60,7 @@ private:
     void adoptSlotView(QWidget *view) override;
     void receiveCommand(const QString &command, const QString &args) override;
     void receiveFirstFrame(const QString &url) override;
+    void receiveFailure(const QString &url) override;
     void openSlot();
     void onFocusChanged(QWidget *old, QWidget *now);
     QString encodedUrl() const { return m_url.toString(QUrl::FullyEncoded); }

@@ -7,6 +7,11 @@ void FlashBridge::ready()
     Q_EMIT pageReady();
 }
 
+void FlashBridge::movieFailed(int slot, const QString &url)
+{
+    Q_EMIT movieFailedReceived(slot, url);
+}
+
 SlotBridge::SlotBridge(int slot, QObject *parent) : QObject(parent), m_slot(slot) {}
 
 void SlotBridge::fsCommand(const QString &command, const QString &args)

@@ -23,10 +23,12 @@ Q_SIGNALS:
     // To the program.
     void pageReady();
     void firstFrameShown(int slot, const QString &url);
+    void movieFailedReceived(int slot, const QString &url);
 
 public Q_SLOTS:
     void ready();
     void firstFrame(int slot, const QString &url);
+    void movieFailed(int slot, const QString &url);
 };
 
 // The one object a slot's window sees over a web channel of its own. The

@@ -1,6 +1,7 @@
 #include "flashengine.h"
 
 #include "contentpath.h"
+#include "movieheader.h"
 #include "webmodule.h"
 
 #include <QCoreApplication>
@@ -119,6 +120,9 @@ QUrl FlashEngine::movieUrl(const QString &contentPath) const
         return QUrl();
     const QString canonical = info.canonicalFilePath();
     if (!canonical.startsWith(m_contentRoot + QLatin1Char('/')))
+        return QUrl();
+    // A broken or oversized movie never reaches the engine: blank.
+    if (content::checkMovieHeader(canonical) != content::MovieCheck::Playable)
         return QUrl();
     const QStringList components = canonical.mid(m_contentRoot.size() + 1).split(QLatin1Char('/'));
     QString encoded = QStringLiteral("swfhost://menu/content");

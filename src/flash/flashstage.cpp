@@ -16,6 +16,10 @@ FlashStage::FlashStage(QWebEngineProfile *profile, const QUrl &pageUrl, QObject 
     m_channel->registerObject(QStringLiteral("bridge"), m_bridge);
     connect(m_bridge, &FlashBridge::pageReady, this, &FlashStage::onPageReady);
     connect(m_bridge, &FlashBridge::firstFrameShown, this, &FlashStage::onFirstFrame);
+    connect(m_bridge, &FlashBridge::movieFailedReceived, this, [this](int slot, const QString &url) {
+        if (FlashSlotOwner *control = controlOf(slot))
+            control->receiveFailure(url);
+    });
     m_holdTimer.setSingleShot(true);
     connect(&m_holdTimer, &QTimer::timeout, this, &FlashStage::releaseHeld);
 

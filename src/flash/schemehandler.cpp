@@ -1,10 +1,16 @@
 #include "schemehandler.h"
 
+#include "movieheader.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QUrl>
 #include <QWebEngineUrlRequestJob>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -53,6 +59,25 @@ bool isInside(const QString &root, const QString &path)
     return canonicalPath.startsWith(prefix);
 }
 
+// Files of the disk are opened without blocking and taken only when still
+// regular files, should a FIFO have taken a movie's place since the look.
+bool openForReply(QFile *file, bool compiledIn)
+{
+    if (compiledIn)
+        return file->open(QIODevice::ReadOnly);
+    const int fd = ::open(QFile::encodeName(file->fileName()).constData(),
+                          O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    struct stat info;
+    if (fd < 0)
+        return false;
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        return false;
+    }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    return file->open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle);
+}
+
 } // namespace
 
 FlashSchemeHandler::FlashSchemeHandler(const QString &engineDirectory, QObject *parent)
@@ -96,7 +121,10 @@ FlashSchemeHandler::Resolved FlashSchemeHandler::resolve(const QString &encodedP
         if (!safeComponents(encodedPath.mid(contentPrefix.size()), &components))
             return result;
         const QString path = m_contentRoot + QLatin1Char('/') + components.join(QLatin1Char('/'));
-        if (!QFileInfo(path).isFile() || !isInside(m_contentRoot, path))
+        // Movies only, and only those a player may take: a movie loading
+        // another file of the tree gets no more than the program would give.
+        if (!QFileInfo(path).isFile() || !isInside(m_contentRoot, path)
+            || content::checkMovieHeader(path) != content::MovieCheck::Playable)
             return result;
         result.localPath = path;
         result.mimeType = mimeTypeFor(path);
@@ -121,7 +149,7 @@ void FlashSchemeHandler::requestStarted(QWebEngineUrlRequestJob *job)
     // The job owns the reply's device; the engine reads it as it goes, so
     // the 14 MB of the engine's WebAssembly are never held here whole.
     auto *file = new QFile(source, job);
-    if (!file->open(QIODevice::ReadOnly)) {
+    if (!openForReply(file, !target.resource.isEmpty())) {
         job->fail(QWebEngineUrlRequestJob::UrlNotFound);
         return;
     }

@@ -26,6 +26,8 @@ public:
     // The movie's fscommand, and the first frame of a movie (its address).
     virtual void receiveCommand(const QString &command, const QString &args) = 0;
     virtual void receiveFirstFrame(const QString &url) = 0;
+    // The engine could not play the movie at url; the slot shows nothing.
+    virtual void receiveFailure(const QString &url) = 0;
 
 protected:
     ~FlashSlotOwner() = default;

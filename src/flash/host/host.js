@@ -94,6 +94,22 @@
         w.sendCommand(String(command), args === undefined || args === null ? "" : String(args));
       return true;
     });
+    // A movie the engine cannot play shows what a missing one shows:
+    // nothing (the engine would put up its own panel, in English). The
+    // panel is caught as it is added, before it is ever drawn.
+    const watch = new MutationObserver(function () {
+      const root = player.shadowRoot;
+      if (!root || !(root.getElementById("panic") || root.getElementById("message-overlay")))
+        return;
+      watch.disconnect();
+      if (mine !== slot.generation)
+        return;
+      blank(slot);
+      if (bridge)
+        bridge.movieFailed(id, url);
+    });
+    if (player.shadowRoot)
+      watch.observe(player.shadowRoot, { childList: true, subtree: true });
     player.addEventListener("loadeddata", function () {
       // Two of the slot's own animation frames: the first frame has then
       // been drawn where the user sees it.

@@ -12,6 +12,8 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 
+#include <sys/stat.h>
+
 namespace {
 
 const QByteArray kFields =
@@ -47,6 +49,10 @@ private Q_SLOTS:
     void everyPressMakesAWholePass();
     void errorsReachTheErrorBox_data();
     void errorsReachTheErrorBox();
+    void catalogsThatCouldHangAreRefused_data();
+    void catalogsThatCouldHangAreRefused();
+    void onlyTheTreesOwnProgramIsCopied_data();
+    void onlyTheTreesOwnProgramIsCopied();
 
 private:
     QString makeTree();
@@ -194,6 +200,99 @@ void TestCatalogAction::errorsReachTheErrorBox()
     QCOMPARE(boxes.seen.size(), std::size_t(2));
     QCOMPARE(boxes.seen[1].text, QStringLiteral("fim da copia"));
     QVERIFY(QFileInfo::exists(root + QStringLiteral("/escolas/norte/proj.exe")));
+}
+
+void TestCatalogAction::catalogsThatCouldHangAreRefused_data()
+{
+    // What config/educ1.xml is; what follows the catalog's path in the box.
+    QTest::addColumn<QString>("shape");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("named pipe") << "fifo" << "Is a named pipe, not a regular file.";
+    QTest::newRow("link to /dev/zero") << "zero" << "Is a device, not a regular file.";
+    QTest::newRow("folder") << "folder" << "Is a directory.";
+    QTest::newRow("over 256 MiB") << "huge" << "File too large.";
+}
+
+void TestCatalogAction::catalogsThatCouldHangAreRefused()
+{
+    QFETCH(QString, shape);
+    QFETCH(QString, reason);
+    const QString root = makeTree();
+    const QString catalog = root + QStringLiteral("/config/educ1.xml");
+    QDir().mkpath(root + QStringLiteral("/config"));
+    if (shape == QLatin1String("fifo")) {
+        QCOMPARE(::mkfifo(QFile::encodeName(catalog).constData(), 0644), 0);
+    } else if (shape == QLatin1String("zero")) {
+        QVERIFY(QFile::link(QStringLiteral("/dev/zero"), catalog));
+    } else if (shape == QLatin1String("folder")) {
+        QVERIFY(QDir().mkpath(catalog));
+    } else {
+        // Sparse: its size is what counts, not its blocks.
+        QFile file(catalog);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        QVERIFY(file.resize((qint64(256) << 20) + 1));
+    }
+    TFRMmain window;
+    testing::BoxWatcher boxes;
+    press(&window);
+    QCOMPARE(boxes.seen.size(), std::size_t(1));
+    QCOMPARE(boxes.seen[0].text, QStringLiteral("Cannot open file \"%1\". %2").arg(catalog, reason));
+    QCOMPARE(boxes.seen[0].icon, QMessageBox::Critical);
+    QVERIFY(!QFileInfo::exists(root + QStringLiteral("/escolas/norte/proj.exe")));
+}
+
+void TestCatalogAction::onlyTheTreesOwnProgramIsCopied_data()
+{
+    // What proj.exe is; whether the marked folder gets a copy.
+    QTest::addColumn<QString>("shape");
+    QTest::addColumn<bool>("copied");
+    QTest::newRow("the tree's own file") << "file" << true;
+    QTest::newRow("link to a file inside the tree") << "link inside" << true;
+    QTest::newRow("link to a file outside the tree") << "link outside" << false;
+    QTest::newRow("link to /dev/zero") << "zero" << false;
+    QTest::newRow("named pipe") << "fifo" << false;
+    QTest::newRow("folder") << "folder" << false;
+}
+
+void TestCatalogAction::onlyTheTreesOwnProgramIsCopied()
+{
+    QFETCH(QString, shape);
+    QFETCH(bool, copied);
+    const QString root = makeTree();
+    const QString program = root + QStringLiteral("/proj.exe");
+    const QString secret = testing::writeFile(m_root.path() + QStringLiteral("/secret.txt"), "secret");
+    QFile::remove(program);
+    if (shape == QLatin1String("file")) {
+        testing::writeFile(program, "program v2");
+    } else if (shape == QLatin1String("link inside")) {
+        testing::writeFile(root + QStringLiteral("/bin/proj-v2.exe"), "program v2");
+        QVERIFY(QFile::link(root + QStringLiteral("/bin/proj-v2.exe"), program));
+    } else if (shape == QLatin1String("link outside")) {
+        QVERIFY(QFile::link(secret, program));
+    } else if (shape == QLatin1String("zero")) {
+        QVERIFY(QFile::link(QStringLiteral("/dev/zero"), program));
+    } else if (shape == QLatin1String("fifo")) {
+        QCOMPARE(::mkfifo(QFile::encodeName(program).constData(), 0644), 0);
+    } else {
+        QVERIFY(QDir().mkpath(program));
+    }
+    testing::writeFile(root + QStringLiteral("/config/educ1.xml"),
+                       packet(kFields, "<ROW TEM_XML=\"S\" caminho2=\"&#092;escolas&#092;norte\"/>"));
+    TFRMmain window;
+    testing::BoxWatcher boxes;
+    press(&window);
+    QCOMPARE(boxes.seen.size(), std::size_t(1));
+    QCOMPARE(boxes.seen[0].text, QStringLiteral("fim da copia"));
+    const QString copy = root + QStringLiteral("/escolas/norte/proj.exe");
+    QCOMPARE(QFileInfo::exists(copy), copied);
+    if (copied) {
+        QFile file(copy);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), QByteArray("program v2"));
+    }
+    QCOMPARE(QDir(root + QStringLiteral("/escolas/norte")).entryList(QDir::AllEntries | QDir::Hidden
+                                                                       | QDir::NoDotAndDotDot).size(),
+             copied ? 1 : 0);
 }
 
 MENU_TEST_MAIN(TestCatalogAction)

@@ -480,9 +480,9 @@ void TestContent::regularFileRefusesWhatCouldBlockOrNeverEnd_data()
     QTest::newRow("dangling link") << "dangling" << int(content::FileRefusal::Missing)
                                    << "No such file or directory";
     QTest::newRow("named pipe") << "fifo" << int(content::FileRefusal::NotRegular)
-                                << "Not a regular file (a named pipe)";
+                                << "Is a named pipe, not a regular file";
     QTest::newRow("link to /dev/zero") << "zero" << int(content::FileRefusal::NotRegular)
-                                       << "Not a regular file (a device)";
+                                       << "Is a device, not a regular file";
     QTest::newRow("folder") << "folder" << int(content::FileRefusal::NotRegular) << "Is a directory";
     QTest::newRow("over the limit") << "large" << int(content::FileRefusal::TooLarge) << "File too large";
 }

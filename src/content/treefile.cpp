@@ -97,12 +97,12 @@ QString RegularFile::reason() const
     case S_IFDIR:
         return QString::fromLocal8Bit(std::strerror(EISDIR));
     case S_IFIFO:
-        return QStringLiteral("Not a regular file (a named pipe)");
+        return QStringLiteral("Is a named pipe, not a regular file");
     case S_IFCHR:
     case S_IFBLK:
-        return QStringLiteral("Not a regular file (a device)");
+        return QStringLiteral("Is a device, not a regular file");
     case S_IFSOCK:
-        return QStringLiteral("Not a regular file (a socket)");
+        return QStringLiteral("Is a socket, not a regular file");
     default:
         return QStringLiteral("Not a regular file");
     }

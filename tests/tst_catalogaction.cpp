@@ -9,7 +9,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QProgressDialog>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include <sys/stat.h>
@@ -53,6 +55,7 @@ private Q_SLOTS:
     void catalogsThatCouldHangAreRefused();
     void onlyTheTreesOwnProgramIsCopied_data();
     void onlyTheTreesOwnProgramIsCopied();
+    void longPassShowsProgressAndCancels();
 
 private:
     QString makeTree();
@@ -293,6 +296,103 @@ void TestCatalogAction::onlyTheTreesOwnProgramIsCopied()
     QCOMPARE(QDir(root + QStringLiteral("/escolas/norte")).entryList(QDir::AllEntries | QDir::Hidden
                                                                        | QDir::NoDotAndDotDot).size(),
              copied ? 1 : 0);
+}
+
+namespace {
+
+// Counts the paints of a window's widgets.
+class PaintCounter final : public QObject
+{
+public:
+    explicit PaintCounter(QWidget *window) : m_window(window) { qApp->installEventFilter(this); }
+    int paints = 0;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint && watched->isWidgetType()
+            && static_cast<QWidget *>(watched)->window() == m_window)
+            ++paints;
+        return false;
+    }
+
+private:
+    QWidget *m_window;
+};
+
+} // namespace
+
+void TestCatalogAction::longPassShowsProgressAndCancels()
+{
+    // Sixty copies of a large program (sparse, so it costs no disk) take
+    // seconds: the progress dialog comes up, the window keeps repainting,
+    // and Cancel ends the pass after the copy in progress.
+    const QString root = makeTree();
+    {
+        QFile program(root + QStringLiteral("/proj.exe"));
+        QVERIFY(program.open(QIODevice::WriteOnly));
+        QVERIFY(program.resize(qint64(1) << 30));
+    }
+    const int folders = 60;
+    QByteArray rows;
+    for (int i = 0; i < folders; ++i) {
+        QDir().mkpath(root + QStringLiteral("/escolas/f%1").arg(i));
+        rows += "<ROW TEM_XML=\"S\" caminho2=\"&#092;escolas&#092;f" + QByteArray::number(i) + "\"/>";
+    }
+    testing::writeFile(root + QStringLiteral("/config/educ1.xml"), packet(kFields, rows));
+    TFRMmain window;
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    PaintCounter counter(&window);
+    testing::BoxWatcher boxes;
+
+    QString label;
+    bool repainted = false;
+    int paintsBefore = -1;
+    QTimer watch;
+    connect(&watch, &QTimer::timeout, this, [&] {
+        QProgressDialog *dialog = nullptr;
+        for (QWidget *widget : QApplication::topLevelWidgets()) {
+            if (auto *found = qobject_cast<QProgressDialog *>(widget); found && found->isVisible())
+                dialog = found;
+        }
+        if (!dialog)
+            return;
+        if (paintsBefore < 0) {
+            label = dialog->labelText();
+            paintsBefore = counter.paints;
+            window.update();
+        } else if (counter.paints > paintsBefore && !repainted) {
+            repainted = true;
+            dialog->findChild<QPushButton *>()->click();
+        }
+    });
+    watch.start(20);
+    press(&window);
+    watch.stop();
+
+    QVERIFY2(QRegularExpression(QStringLiteral("^Copiando para \\\\escolas\\\\f\\d+ \\(\\d+ de 60\\)$"))
+                 .match(label)
+                 .hasMatch(),
+             qPrintable(label));
+    QVERIFY(repainted);
+    QCOMPARE(boxes.seen.size(), std::size_t(1));
+    QCOMPARE(boxes.seen[0].text, QStringLiteral("fim da copia"));
+    // Stopped early; every copy made is whole, and nothing else was left.
+    int made = 0;
+    for (int i = 0; i < folders; ++i) {
+        const QDir folder(root + QStringLiteral("/escolas/f%1").arg(i));
+        const QFileInfoList entries =
+            folder.entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+        QVERIFY(entries.size() <= 1);
+        if (entries.size() == 1) {
+            QCOMPARE(entries.first().fileName(), QStringLiteral("proj.exe"));
+            QCOMPARE(entries.first().size(), qint64(1) << 30);
+            ++made;
+        }
+    }
+    QVERIFY(made >= 1);
+    QVERIFY2(made < folders, "the pass was not cancelled");
 }
 
 MENU_TEST_MAIN(TestCatalogAction)

@@ -7,25 +7,42 @@
 
 namespace catalog {
 
-CopyResult copyMarkedRecords(ClientDataSet &dataset, const QString &baseDirectory)
+CopyPlan planCopies(ClientDataSet &dataset, const QString &baseDirectory)
 {
-    CopyResult result;
-    const QString source = baseDirectory + QStringLiteral("\\proj.exe");
+    CopyPlan plan;
     // Only the tree's own file: a link to anything outside it is as good as
     // missing.
-    const QString localSource = content::regularFileInside(content::toLocalPath(source),
-                                                           content::toLocalPath(baseDirectory));
+    plan.source = content::regularFileInside(content::toLocalPath(baseDirectory + QStringLiteral("\\proj.exe")),
+                                             content::toLocalPath(baseDirectory));
     while (!dataset.eof()) {
         if (dataset.text(dataset.fieldByName(QStringLiteral("TEM_XML"))) == QLatin1String("S")) {
-            ++result.marked;
             const QString folder = dataset.text(dataset.fieldByName(QStringLiteral("caminho2")));
-            const QString destination = baseDirectory + folder + QStringLiteral("\\proj.exe");
-            if (!localSource.isEmpty() && content::copyWithoutOverwrite(localSource, content::toLocalPath(destination)))
-                ++result.copied;
+            plan.copies.push_back(
+                {folder, content::toLocalPath(baseDirectory + folder + QStringLiteral("\\proj.exe"))});
         }
         dataset.next();
     }
+    return plan;
+}
+
+CopyResult runCopies(const CopyPlan &plan, std::atomic<int> *done, const std::atomic<bool> *cancel)
+{
+    CopyResult result;
+    for (const CopyPlan::Copy &copy : plan.copies) {
+        if (cancel && cancel->load())
+            break;
+        ++result.marked;
+        if (!plan.source.isEmpty() && content::copyWithoutOverwrite(plan.source, copy.destination))
+            ++result.copied;
+        if (done)
+            done->fetch_add(1);
+    }
     return result;
+}
+
+CopyResult copyMarkedRecords(ClientDataSet &dataset, const QString &baseDirectory)
+{
+    return runCopies(planCopies(dataset, baseDirectory));
 }
 
 } // namespace catalog

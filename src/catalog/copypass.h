@@ -2,6 +2,9 @@
 
 #include <QString>
 
+#include <atomic>
+#include <vector>
+
 namespace catalog {
 
 class ClientDataSet;
@@ -12,10 +15,33 @@ struct CopyResult
     int copied = 0;  // copies put in place
 };
 
-// The maintenance pass: for every record of the open dataset whose TEM_XML
-// is exactly "S", copies base + "\proj.exe" to base + caminho2 + "\proj.exe",
-// never overwriting and creating no folder; a copy that fails is skipped.
-// Field errors (DataSetError) leave the pass before the record's copy.
+// What a pass will copy: the tree's own proj.exe (empty when it is missing,
+// not a regular file, or a link out of the tree) and, for each marked
+// record in file order, its folder text and its local destination.
+struct CopyPlan
+{
+    struct Copy
+    {
+        QString folder;       // caminho2 as stored
+        QString destination;  // local path of the copy
+    };
+    QString source;
+    std::vector<Copy> copies;
+};
+
+// Walks the open dataset: for every record whose TEM_XML is exactly "S",
+// the destination base + caminho2 + "\proj.exe". Field errors
+// (DataSetError) are raised here, before any copy: a dataset lacks a field
+// for all of its records alike.
+CopyPlan planCopies(ClientDataSet &dataset, const QString &baseDirectory);
+
+// Makes the plan's copies in order, never overwriting and creating no
+// folder; a copy that fails is skipped. done counts the copies tried;
+// cancel, when set, stops the pass after the copy in progress.
+CopyResult runCopies(const CopyPlan &plan, std::atomic<int> *done = nullptr,
+                     const std::atomic<bool> *cancel = nullptr);
+
+// The whole maintenance pass, planned and run at once.
 CopyResult copyMarkedRecords(ClientDataSet &dataset, const QString &baseDirectory);
 
 } // namespace catalog

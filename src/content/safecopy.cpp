@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <limits>
 #include <cstdio>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -55,20 +56,34 @@ bool writeAll(int fd, const char *data, ssize_t size)
     return true;
 }
 
+bool allZero(const char *data, ssize_t size)
+{
+    static const char zeros[1 << 16] = {};
+    return std::memcmp(data, zeros, static_cast<size_t>(size)) == 0;
+}
+
+// Blocks of zeros become holes, so that a sparse file stays sparse (and a
+// large one with nothing in it costs no disk); the size is set at the end.
 bool copyContents(int from, int to)
 {
     char buffer[1 << 16];
+    off_t total = 0;
     for (;;) {
         const ssize_t got = ::read(from, buffer, sizeof buffer);
         if (got == 0)
-            return true;
+            return ::ftruncate(to, total) == 0;
         if (got < 0) {
             if (errno == EINTR)
                 continue;
             return false;
         }
-        if (!writeAll(to, buffer, got))
+        if (allZero(buffer, got)) {
+            if (::lseek(to, got, SEEK_CUR) < 0)
+                return false;
+        } else if (!writeAll(to, buffer, got)) {
             return false;
+        }
+        total += got;
     }
 }
 

@@ -8,7 +8,56 @@
 #include "errorbox.h"
 
 #include <QApplication>
+#include <QDeadlineTimer>
 #include <QMessageBox>
+#include <QProgressDialog>
+#include <QThread>
+
+#include <atomic>
+#include <memory>
+
+namespace {
+
+// Copies the plan on a thread of its own, so that the window keeps
+// repainting. Until the progress dialog is up (after about a second; short
+// passes never show it) the window takes no input, as while the pass used to
+// run on this thread; from then on the dialog is modal. Cancel stops the
+// pass after the copy in progress, which is completed or left no trace.
+void runWithProgress(QWidget *owner, const catalog::CopyPlan &plan)
+{
+    std::atomic<int> done{0};
+    std::atomic<bool> cancel{false};
+    std::unique_ptr<QThread> worker(QThread::create([&] { catalog::runCopies(plan, &done, &cancel); }));
+    const int total = static_cast<int>(plan.copies.size());
+    QProgressDialog dialog(owner);
+    dialog.setWindowTitle(content::applicationTitle(QApplication::applicationFilePath()));
+    dialog.setWindowModality(Qt::ApplicationModal);
+    dialog.setCancelButtonText(QStringLiteral("Cancelar"));
+    dialog.setAutoClose(false);
+    dialog.setAutoReset(false);
+    dialog.setMinimumDuration(1000);
+    dialog.setRange(0, total);
+    dialog.setValue(0); // starts the clock that shows the dialog
+    worker->start();
+    int shown = -1;
+    while (!worker->wait(QDeadlineTimer(15))) {
+        const int now = done.load();
+        if (now != shown && now < total) {
+            shown = now;
+            dialog.setLabelText(QStringLiteral("Copiando para %1 (%2 de %3)")
+                                    .arg(plan.copies[static_cast<std::size_t>(now)].folder)
+                                    .arg(now + 1)
+                                    .arg(total));
+            dialog.setValue(now);
+        }
+        if (dialog.wasCanceled())
+            cancel = true;
+        QCoreApplication::processEvents(dialog.isVisible() ? QEventLoop::AllEvents
+                                                           : QEventLoop::ExcludeUserInputEvents);
+    }
+}
+
+} // namespace
 
 void TFRMmain::Button1Click(QObject *)
 {
@@ -17,7 +66,7 @@ void TFRMmain::Button1Click(QObject *)
         m_cdxtb->close();
         m_cdxtb->setFileName(m_configDirectory + QStringLiteral("educ1.xml"));
         m_cdxtb->open();
-        catalog::copyMarkedRecords(*m_cdxtb, m_baseDirectory);
+        runWithProgress(this, catalog::planCopies(*m_cdxtb, m_baseDirectory));
     } catch (const std::exception &error) {
         showErrorBox(this, QString::fromUtf8(error.what()));
         return;

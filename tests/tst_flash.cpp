@@ -46,6 +46,7 @@ private Q_SLOTS:
     void commandsComeOnlyFromTheirOwnControl();
     void brokenAndOversizedMoviesShowNothing_data();
     void brokenAndOversizedMoviesShowNothing();
+    void aMovieThatNeverEndsStopsNoOther();
 
 private:
     struct Stage
@@ -511,15 +512,18 @@ void TestFlash::commandsComeOnlyFromTheirOwnControl()
         "  };"
         "  try { new opener.QWebChannel(opener.qt.webChannelTransport, function (c) { send(c.objects); });"
         "  } catch (e) {}"
-        "  new QWebChannel(qt.webChannelTransport, function (c) {"
-        "    send(c.objects);"
-        "    c.objects.slot.fsCommand('own', 'last');"
-        "  });"
+        "  try { new QWebChannel(qt.webChannelTransport, function (c) { send(c.objects); }); } catch (e) {}"
+        "  sendCommand('own', 'last');"
         "})();"));
     WAIT_VERIFY(!mine.isEmpty() && mine.last().at(1).toString() == QLatin1String("own"), 30000);
     QCOMPARE(theirs.count(), 1);
     for (const QList<QVariant> &command : std::as_const(mine))
         QCOMPARE(command.at(0).value<TShockwaveFlash *>(), stage->flash);
+    // Nor was the engine's page cut off from the program: the other control
+    // still takes a new movie, which sends its command.
+    other->setMovie(m_tree.path() + QStringLiteral("\\config\\sair.swf"));
+    WAIT_COMPARE(theirs.count(), 2, 30000);
+    QCOMPARE(theirs.last().at(1).toString(), QStringLiteral("Sair"));
 }
 
 void TestFlash::brokenAndOversizedMoviesShowNothing_data()
@@ -573,6 +577,33 @@ void TestFlash::brokenAndOversizedMoviesShowNothing()
             drawn += image.pixelColor(x, y) == background ? 0 : 1;
     }
     QCOMPARE(drawn, 0);
+}
+
+void TestFlash::aMovieThatNeverEndsStopsNoOther()
+{
+    // One movie's script loops for ever, on every frame; all the players
+    // share the engine's page, and the others must go on all the same.
+    swf::MovieSpec spin = testing::movieSpec("SPIN");
+    spin.loadSpins = true;
+    spin.loadRepeats = true;
+    testing::writeMovie(m_config + QStringLiteral("/spin.swf"), spin);
+    swf::MovieSpec tick = testing::movieSpec("TICK");
+    tick.frameRate = 24;
+    tick.frameCount = 2;
+    tick.loadSendsCommand = true;
+    tick.loadRepeats = true;
+    tick.loadCommand = {"tick", ""};
+    testing::writeMovie(m_config + QStringLiteral("/tick.swf"), tick);
+    auto stage = makeStage();
+    auto *other = new TShockwaveFlash(&stage->window);
+    other->setFixedSize(200, 150);
+    stage->window.layout()->addWidget(other);
+    QSignalSpy ticks(other, &TShockwaveFlash::OnFSCommand);
+    other->setMovie(m_tree.path() + QStringLiteral("\\config\\tick.swf"));
+    WAIT_VERIFY(ticks.count() >= 1, 30000);
+    stage->flash->setMovie(m_tree.path() + QStringLiteral("\\config\\spin.swf"));
+    const int before = ticks.count();
+    WAIT_VERIFY(ticks.count() >= before + 24, 30000);
 }
 
 MENU_TEST_MAIN(TestFlash)

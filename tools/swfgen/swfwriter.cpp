@@ -402,7 +402,7 @@ std::vector<std::uint8_t> writeMovie(const MovieSpec &spec)
                 tag(tags, 26, placeObject(2, 2, 0, 0, false));
             if (spec.buttonSendsCommand)
                 tag(tags, 26, placeObject(4, 5, 0, 0, false));
-            if (spec.loadSendsCommand || !spec.loadUrl.empty() || !spec.externalCall.empty()) {
+            if (spec.loadSendsCommand || !spec.loadUrl.empty() || !spec.externalCall.empty() || spec.loadSpins) {
                 BitWriter actions;
                 if (!spec.externalCall.empty())
                     actions.append(externalCallAction(spec.externalCall, spec.externalArgument));
@@ -410,6 +410,11 @@ std::vector<std::uint8_t> writeMovie(const MovieSpec &spec)
                     actions.append(getUrlAction(spec.loadUrl, spec.loadUrlTarget));
                 if (spec.loadSendsCommand)
                     actions.append(getUrlAction(spec.loadCommand));
+                if (spec.loadSpins) {
+                    actions.u8(0x99); // Jump back onto itself
+                    actions.u16(2);
+                    actions.u16(static_cast<std::uint16_t>(-5));
+                }
                 if (!spec.loadRepeats)
                     actions.u8(0x07); // stop: the command is sent once
                 actions.u8(0);

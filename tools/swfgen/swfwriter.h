@@ -44,6 +44,7 @@ struct MovieSpec
     bool loadRepeats = false;      // … unless it repeats, sent again on every loop
     std::string externalCall;      // ExternalInterface.call(externalCall, externalArgument)
     std::string externalArgument;  // from the first frame, if externalCall is not empty
+    bool loadSpins = false;        // the first frame's actions end in a loop that never ends
     int version = 6;               // 8 or more when externalCall is used
 };
 

@@ -50,6 +50,10 @@ window.RufflePlayer.config = {
   // No GPU is assumed: the canvas renderer starts at once, where the WebGL
   // ones would first fail to get a context.
   preferredRenderer: "canvas",
+  // All players share this page: a movie whose script never ends would
+  // stop every animation for the engine's default 15 s (and for good, if it
+  // loops on every frame). A menu animation's scripts take microseconds.
+  maxExecutionDuration: 1,
   allowScriptAccess: true,
   allowNetworking: "all",
   openUrlMode: "deny",

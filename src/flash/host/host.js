@@ -12,6 +12,11 @@
   window.open = function () { return null; };
 
   let bridge = null;
+
+  function holdTransport(transport) {
+    Object.defineProperty(transport, "onmessage",
+                          { value: transport.onmessage, writable: false, configurable: false });
+  }
   const slots = new Map(); // slot → { window, player, url, generation }
 
   // This page is never shown, so it gets no animation frames of its own and
@@ -134,7 +139,10 @@
     show(id);
   };
 
-  new QWebChannel(qt.webChannelTransport, function (channel) {
+  // The program's channel is this script's alone: once it listens, no other
+  // script of the page can take the transport's messages over.
+  const transport = qt.webChannelTransport;
+  new QWebChannel(transport, function (channel) {
     bridge = channel.objects.bridge;
     bridge.slotRequested.connect(function (id) {
       slots.set(id, { window: null, player: null, url: "", generation: 0 });
@@ -158,4 +166,5 @@
     });
     bridge.ready();
   });
+  holdTransport(transport);
 })();

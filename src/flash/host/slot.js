@@ -15,11 +15,15 @@
       waiting.push([String(command), String(args)]);
   };
 
-  new QWebChannel(qt.webChannelTransport, function (channel) {
+  const transport = qt.webChannelTransport;
+  new QWebChannel(transport, function (channel) {
     own = channel.objects.slot;
     for (const [command, args] of waiting.splice(0))
       own.fsCommand(command, args);
   });
+  // No other script of the page can take the channel's messages over.
+  Object.defineProperty(transport, "onmessage",
+                        { value: transport.onmessage, writable: false, configurable: false });
 
   if (window.opener && typeof window.opener.slotReady === "function")
     window.opener.slotReady(Number(location.hash.slice(1)), window);

@@ -403,8 +403,8 @@ void TestFlash::scriptInThePlayersReachesNothing_data()
 {
     // Script run in a player's page, as if a movie had found a way: every
     // way out of the program, aimed at loopback listeners that must hear
-    // nothing. %1 is "" for the slot's own window or "opener." for the
-    // engine's page; %2 the TCP port, %3 the UDP port. Each calls done()
+    // nothing. WHERE is "" for the slot's own window or "opener." for the
+    // engine's page; TCPPORT the TCP port, UDPPORT the UDP port. Each calls done()
     // once its attempt has settled.
     QTest::addColumn<QString>("where");
     QTest::addColumn<QString>("attempt");
@@ -414,21 +414,21 @@ void TestFlash::scriptInThePlayersReachesNothing_data()
         const char *name;
         const char *attempt;
     } attempts[] = {
-        {"fetch", "%1fetch('http://127.0.0.1:%2/f').then(done, done);"},
-        {"XMLHttpRequest", "var x = new %1XMLHttpRequest(); x.onloadend = done; x.open('GET', "
-                           "'http://127.0.0.1:%2/x'); x.send();"},
-        {"image", "var i = new %1Image(); i.onerror = i.onload = done; i.src = 'http://127.0.0.1:%2/i';"},
-        {"WebSocket", "var s = new %1WebSocket('ws://127.0.0.1:%2/'); s.onerror = s.onclose = done;"
+        {"fetch", "WHEREfetch('http://127.0.0.1:TCPPORT/f').then(done, done);"},
+        {"XMLHttpRequest", "var x = new WHEREXMLHttpRequest(); x.onloadend = done; x.open('GET', "
+                           "'http://127.0.0.1:TCPPORT/x'); x.send();"},
+        {"image", "var i = new WHEREImage(); i.onerror = i.onload = done; i.src = 'http://127.0.0.1:TCPPORT/i';"},
+        {"WebSocket", "var s = new WHEREWebSocket('ws://127.0.0.1:TCPPORT/'); s.onerror = s.onclose = done;"
                       "var p = setInterval(function () { if (s.readyState === 3) { clearInterval(p); done(); } }, 20);"},
-        {"EventSource", "var e = new %1EventSource('http://127.0.0.1:%2/e'); e.onerror = function () { "
+        {"EventSource", "var e = new WHEREEventSource('http://127.0.0.1:TCPPORT/e'); e.onerror = function () { "
                         "e.close(); done(); };"},
-        {"beacon", "%1navigator.sendBeacon('http://127.0.0.1:%2/b', 'x'); done();"},
-        {"WebRTC STUN", "var pc = new %1RTCPeerConnection({iceServers: [{urls: 'stun:127.0.0.1:%3'}]});"
+        {"beacon", "WHEREnavigator.sendBeacon('http://127.0.0.1:TCPPORT/b', 'x'); done();"},
+        {"WebRTC STUN", "var pc = new WHERERTCPeerConnection({iceServers: [{urls: 'stun:127.0.0.1:UDPPORT'}]});"
                         "pc.onicegatheringstatechange = function () { if (pc.iceGatheringState === "
                         "'complete') done(); }; pc.createDataChannel('d');"
                         "pc.createOffer().then(function (o) { return pc.setLocalDescription(o); })"
                         ".catch(done);"},
-        {"WebTransport (QUIC)", "var t = new %1WebTransport('https://127.0.0.1:%3/t');"
+        {"WebTransport (QUIC)", "var t = new WHEREWebTransport('https://127.0.0.1:UDPPORT/t');"
                                 "t.ready.then(done, done);"},
     };
     for (const QString &place : places) {
@@ -469,8 +469,10 @@ void TestFlash::scriptInThePlayersReachesNothing()
     WAIT_COMPARE(commands.count(), 1, 30000);
     QWebEnginePage *page = slotPage(stage->flash);
     QVERIFY(page);
-    QSignalSpy titles(page, &QWebEnginePage::titleChanged);
-    const QString body = attempt.arg(where).arg(tcp.serverPort()).arg(udp.localPort());
+    const QString body = QString(attempt)
+                             .replace(QLatin1String("WHERE"), where)
+                             .replace(QLatin1String("TCPPORT"), QString::number(tcp.serverPort()))
+                             .replace(QLatin1String("UDPPORT"), QString::number(udp.localPort()));
     page->runJavaScript(QStringLiteral("(function () { var done = function () { document.title = 'done'; };"
                                        "try { %1 } catch (error) { done(); } })();")
                             .arg(body));

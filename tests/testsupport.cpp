@@ -137,6 +137,7 @@ void BoxWatcher::poll()
     seenBox.title = box->windowTitle();
     seenBox.text = box->text();
     seenBox.icon = box->icon();
+    seenBox.geometry = box->frameGeometry();
     const QList<QAbstractButton *> buttons = box->buttons();
     for (QAbstractButton *button : buttons)
         seenBox.buttons << button->text();

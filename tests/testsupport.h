@@ -52,6 +52,7 @@ struct SeenBox
     QString text;
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     QStringList buttons;
+    QRect geometry; // where it was on screen
 };
 
 // Answers every modal message box that opens while it lives (OK), keeping

@@ -43,6 +43,7 @@ private Q_SLOTS:
     void copyDropsSpecialModeBits_data();
     void copyDropsSpecialModeBits();
     void lookupFollowsFolderChanges();
+    void backslashInTheBaseDirectorysName();
     void launchRunsOnlyTheTreesOwnPrograms_data();
     void launchRunsOnlyTheTreesOwnPrograms();
     void desktopOpenerComesFromAbsolutePathOnly_data();
@@ -376,6 +377,24 @@ void TestContent::lookupFollowsFolderChanges()
     QCOMPARE(content::toLocalPath(asked), dir.path() + QStringLiteral("/config/NOVO.swf"));
     QVERIFY(QFile::remove(dir.path() + QStringLiteral("/config/NOVO.swf")));
     QVERIFY(!content::fileExists(asked));
+}
+
+void TestContent::backslashInTheBaseDirectorysName()
+{
+    // A folder name may hold a backslash on this system; it is part of the
+    // base directory's name, not a separator.
+    QTemporaryDir dir;
+    const QString root = dir.path() + QStringLiteral("/Cole\\o 2024");
+    testing::writeFile(root + QStringLiteral("/config/logo.swf"));
+    const QString previous = QDir::currentPath();
+    QVERIFY(QDir::setCurrent(root));
+    const QString base = content::baseDirectory();
+    const QString local = content::toLocalPath(base + QStringLiteral("\\CONFIG\\logo.swf"));
+    const bool exists = content::fileExists(base + QStringLiteral("\\config\\LOGO.swf"));
+    QDir::setCurrent(previous);
+    QCOMPARE(base, root);
+    QCOMPARE(local, root + QStringLiteral("/config/logo.swf"));
+    QVERIFY(exists);
 }
 
 void TestContent::launchRunsOnlyTheTreesOwnPrograms_data()

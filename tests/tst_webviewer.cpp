@@ -94,6 +94,7 @@ private Q_SLOTS:
     void layoutAtTwoWidths_data();
     void layoutAtTwoWidths();
     void unreachableServerIsTheViewsBusiness();
+    void restoredPlaceIsTheForms();
 
 private:
     Tfrmweb *open(const QString &code);
@@ -303,20 +304,33 @@ void TestWebViewer::noShortcutsWhileLoading()
 void TestWebViewer::closeButtonsFreeTheWindow_data()
 {
     QTest::addColumn<QString>("button");
-    QTest::newRow("Fechar") << "Button4";
-    QTest::newRow("X") << "b1";
+    QTest::addColumn<int>("key"); // 0: a click
+    QTest::newRow("Fechar") << "Button4" << 0;
+    QTest::newRow("X") << "b1" << 0;
+    // A focused button takes Return and Enter as a click, as Space.
+    QTest::newRow("Fechar, Return") << "Button4" << int(Qt::Key_Return);
+    QTest::newRow("Fechar, Enter") << "Button4" << int(Qt::Key_Enter);
+    QTest::newRow("Fechar, Space") << "Button4" << int(Qt::Key_Space);
+    QTest::newRow("X, Return") << "b1" << int(Qt::Key_Return);
 }
 
 void TestWebViewer::closeButtonsFreeTheWindow()
 {
     QFETCH(QString, button);
+    QFETCH(int, key);
     QObject *before = appfilter::current();
     QPointer<Tfrmweb> viewer = open(QStringLiteral("2S"));
     QVERIFY(waitForTitle(viewer, QStringLiteral("fund")));
     QCOMPARE(frmweb, viewer.data());
     QCOMPARE(testing::child<QPushButton>(viewer, "Button4")->text(), QStringLiteral("Fechar"));
-    QTest::mouseClick(viewer->findChild<QPushButton *>(button), Qt::LeftButton);
-    QCOMPARE(frmweb, nullptr);
+    auto *pressed = viewer->findChild<QPushButton *>(button);
+    if (key == 0) {
+        QTest::mouseClick(pressed, Qt::LeftButton);
+    } else {
+        pressed->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(pressed, Qt::Key(key));
+    }
+    WAIT_COMPARE(frmweb, nullptr, 5000);
     WAIT_VERIFY(viewer.isNull(), 5000);
     QCOMPARE(appfilter::current(), before);
 }
@@ -369,6 +383,17 @@ void TestWebViewer::unreachableServerIsTheViewsBusiness()
     click(viewer, "b1");
     WAIT_VERIFY(viewer.isNull(), 5000);
     web::setContentServer(m_server->host());
+}
+
+void TestWebViewer::restoredPlaceIsTheForms()
+{
+    QPointer<Tfrmweb> viewer = open(QStringLiteral("N1"));
+    QCOMPARE(viewer->geometry(), QRect(240, 154, 741, 526));
+    // Maximised, as the activation shows it, it keeps that place to go back to.
+    viewer->setWindowState(Qt::WindowMaximized);
+    QCOMPARE(viewer->normalGeometry(), QRect(240, 154, 741, 526));
+    viewer->close();
+    WAIT_VERIFY(viewer.isNull(), 5000);
 }
 
 MENU_TEST_MAIN(TestWebViewer)

@@ -34,6 +34,7 @@ bool sameTime(const struct timespec &a, const struct timespec &b)
 }
 
 QMutex s_listingsLock;
+QString s_reportedBase;
 QHash<QString, Listing> s_listings;
 // Folders touched in a run are few (config, manuais, agenda, the catalog's
 // folders); a pass over many catalog folders just starts the cache afresh.
@@ -92,21 +93,35 @@ QString matchComponent(const QString &directory, const QString &component)
 QString baseDirectory()
 {
     // QDir::currentPath() has no trailing separator except for the root.
-    return QDir::currentPath();
+    const QString base = QDir::currentPath();
+    const QMutexLocker locker(&s_listingsLock);
+    s_reportedBase = base;
+    return base;
 }
 
 QString toLocalPath(const QString &contentPath)
 {
     if (contentPath.isEmpty())
         return QString();
-    QString path = contentPath;
+    // The base directory is a name the system gave: a backslash in it is
+    // part of a folder's name. Only what was appended to it uses backslashes
+    // as separators.
+    QString base;
+    {
+        const QMutexLocker locker(&s_listingsLock);
+        if (s_reportedBase.contains(QLatin1Char('\\')) && contentPath.startsWith(s_reportedBase))
+            base = s_reportedBase;
+    }
+    QString path = contentPath.mid(base.size());
     path.replace(QLatin1Char('\\'), QLatin1Char('/'));
-    const bool absolute = path.startsWith(QLatin1Char('/'));
+    const bool absolute = !base.isEmpty() || path.startsWith(QLatin1Char('/'));
     const bool trailing = path.endsWith(QLatin1Char('/'));
     const QStringList components = path.split(QLatin1Char('/'), Qt::SkipEmptyParts);
 
-    QString resolved = absolute ? QStringLiteral("/") : QDir::currentPath() + QLatin1Char('/');
-    QString result = absolute ? QStringLiteral("/") : QString();
+    const QString start = !base.isEmpty() ? (base.endsWith(QLatin1Char('/')) ? base : base + QLatin1Char('/'))
+                                          : QStringLiteral("/");
+    QString resolved = absolute ? start : QDir::currentPath() + QLatin1Char('/');
+    QString result = absolute ? start : QString();
     bool searching = true;
     for (qsizetype i = 0; i < components.size(); ++i) {
         const QString &component = components.at(i);

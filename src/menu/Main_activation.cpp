@@ -3,6 +3,7 @@
 #include "ui_Main.h"
 
 #include "contentpath.h"
+#include "errorbox.h"
 #include "flashengine.h"
 #include "globals.h"
 #include "launcher.h"
@@ -100,10 +101,7 @@ void TFRMmain::btokClick(QObject *)
             viewer->repaint();
             viewer->exec(); // the viewer deletes itself on close
         } else {
-            QMessageBox box(QMessageBox::Critical, QStringLiteral("Atenção"),
-                            QStringLiteral("Não foi possível abrir o navegador: %1").arg(WebModule::loadError()),
-                            QMessageBox::Ok, this);
-            box.exec();
+            showErrorBox(this, QStringLiteral("Não foi possível abrir o navegador: %1").arg(WebModule::loadError()));
         }
     }
     if (ui->rb3->isChecked())

@@ -71,8 +71,10 @@ void TFRMmain::Button1Click(QObject *)
         showErrorBox(this, QString::fromUtf8(error.what()));
         return;
     }
+    // Centred on the screen, not on the window; modal all the same.
     QMessageBox box(QMessageBox::NoIcon,
                     content::applicationTitle(QApplication::applicationFilePath()),
-                    QStringLiteral("fim da copia"), QMessageBox::Ok, this);
+                    QStringLiteral("fim da copia"), QMessageBox::Ok);
+    box.setWindowModality(Qt::ApplicationModal);
     box.exec();
 }

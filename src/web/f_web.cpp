@@ -22,6 +22,9 @@ Tfrmweb::Tfrmweb(QWidget *owner, std::function<QString()> seriesCode)
 {
     ui->setupUi(this);
     setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
+    // The form's own place, which the form loader leaves out for a window:
+    // where the viewer goes when it is not maximised.
+    move(240, 154);
     setAttribute(Qt::WA_DeleteOnClose);
 
     // Off the record: no cache, cookies or storage on disk.

@@ -32,6 +32,8 @@ private Q_SLOTS:
     void oneEntryStartsNothing();
     void entryThenNewYearUsesTheNewYear();
     void okMovieActivates();
+    void movieLinksPlayInsideTheTreeOnly_data();
+    void movieLinksPlayInsideTheTreeOnly();
     void okCommandNeedsAPersonsPress_data();
     void okCommandNeedsAPersonsPress();
     void desktopOpensWhatTheReaderCannot_data();
@@ -46,7 +48,7 @@ private:
     // A tree under the given folder name with movies, every manual and a
     // reader that records its arguments.
     QString makeTree(const QString &folder, bool withReader = true);
-    std::unique_ptr<TFRMmain> openWindow(const QString &tree);
+    std::unique_ptr<TFRMmain> openWindow(const QString &tree, bool waitForPreview = true);
     void clickMovie(TFRMmain *window, const char *name);
     // Clicks the movie until it answers with a command: now and then the
     // engine takes a click as one outside its button.
@@ -98,7 +100,7 @@ QString TestActivation::makeTree(const QString &folder, bool withReader)
     return root;
 }
 
-std::unique_ptr<TFRMmain> TestActivation::openWindow(const QString &tree)
+std::unique_ptr<TFRMmain> TestActivation::openWindow(const QString &tree, bool waitForPreview)
 {
     QDir::setCurrent(tree);
     auto window = std::make_unique<TFRMmain>();
@@ -109,7 +111,7 @@ std::unique_ptr<TFRMmain> TestActivation::openWindow(const QString &tree)
     if (!testing::waitUntil([&] { return window->seriesCode() == QLatin1String("1S"); }, 5000))
         qWarning("first activation did not check 1ºAno");
     auto *preview = testing::child<TShockwaveFlash>(window.get(), "SWFinf");
-    if (!testing::waitUntil([preview] { return preview->isShowingMovie(); }, 30000))
+    if (waitForPreview && !testing::waitUntil([preview] { return preview->isShowingMovie(); }, 30000))
         qWarning("preview never showed its movie");
     return window;
 }
@@ -230,6 +232,29 @@ void TestActivation::okMovieActivates()
     QCOMPARE(commands.at(0).at(1).toString(), QStringLiteral("ok"));
     WAIT_COMPARE(recorded(QStringLiteral("reader.txt")),
                               QStringList{tree + QStringLiteral("/Manuais/n2_1.PDF")}, 10000);
+}
+
+void TestActivation::movieLinksPlayInsideTheTreeOnly_data()
+{
+    QTest::addColumn<bool>("insideTheTree");
+    QTest::newRow("link to another folder of the tree") << true;
+    QTest::newRow("link out of the tree") << false;
+}
+
+void TestActivation::movieLinksPlayInsideTheTreeOnly()
+{
+    QFETCH(bool, insideTheTree);
+    const QString tree = makeTree(QStringLiteral("tree"));
+    const QString target = insideTheTree ? tree + QStringLiteral("/animacoes/primeiro.swf")
+                                         : m_root.path() + QStringLiteral("/%1/fora.swf").arg(m_trees);
+    QDir().mkpath(QFileInfo(target).path());
+    QVERIFY(QFile::rename(tree + QStringLiteral("/config/1ano.swf"), target));
+    QVERIFY(QFile::link(target, tree + QStringLiteral("/config/1ano.swf")));
+    auto window = openWindow(tree, insideTheTree);
+    auto *preview = testing::child<TShockwaveFlash>(window.get(), "SWFinf");
+    QCOMPARE(window->seriesCode(), QStringLiteral("1S"));
+    QCOMPARE(preview->movieUrl().isEmpty(), !insideTheTree);
+    QCOMPARE(preview->isShowingMovie(), insideTheTree);
 }
 
 void TestActivation::okCommandNeedsAPersonsPress_data()

@@ -89,7 +89,9 @@ void TFRMmain::FormCreate(QObject *)
 {
     m_baseDirectory = content::baseDirectory();
     m_configDirectory = m_baseDirectory + QStringLiteral("\\config\\");
-    FlashEngine::instance()->setContentRoot(m_configDirectory);
+    // Movies are served from the whole tree, so that a movie that is a link
+    // to another file of the tree plays; nothing outside it is served.
+    FlashEngine::instance()->setContentRoot(m_baseDirectory);
     SWFmostra();
     for (std::size_t i = 0; i < 6; ++i)
         vetor[i] = 0;

@@ -13,6 +13,7 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QNetworkDatagram>
 #include <QUdpSocket>
 #include <QWebEnginePage>
@@ -47,6 +48,7 @@ private Q_SLOTS:
     void brokenAndOversizedMoviesShowNothing_data();
     void brokenAndOversizedMoviesShowNothing();
     void aMovieThatNeverEndsStopsNoOther();
+    void aReplacedMovieSaysNothingMore();
 
 private:
     struct Stage
@@ -499,7 +501,7 @@ void TestFlash::commandsComeOnlyFromTheirOwnControl()
     WAIT_COMPARE(theirs.count(), 1, 30000);
     QWebEnginePage *page = slotPage(stage->flash);
     QVERIFY(page);
-    page->runJavaScript(QStringLiteral(
+    evaluate(page, QStringLiteral(
         "(function () {"
         "  for (var slot = 0; slot < 64; ++slot) {"
         "    try { opener.slotReady(slot, window); } catch (e) {}"
@@ -509,15 +511,19 @@ void TestFlash::commandsComeOnlyFromTheirOwnControl()
         "      var object = objects[name];"
         "      for (var slot = 0; slot < 64; ++slot) {"
         "        try { object.fsCommand(slot, 'Sair', 'forged'); } catch (e) {}"
+        "        try { object.fsCommand(slot, slot, 'Sair', 'forged'); } catch (e) {}"
         "      }"
         "    }"
         "  };"
         "  try { new opener.QWebChannel(opener.qt.webChannelTransport, function (c) { send(c.objects); });"
         "  } catch (e) {}"
         "  try { new QWebChannel(qt.webChannelTransport, function (c) { send(c.objects); }); } catch (e) {}"
-        "  sendCommand('own', 'last');"
+        "  for (var movie = 0; movie < 64; ++movie) sendCommand(movie, 'forged', 'here');"
+        "  return 1;"
         "})();"));
-    WAIT_VERIFY(!mine.isEmpty() && mine.last().at(1).toString() == QLatin1String("own"), 30000);
+    // Its own control's next movie speaks after all of that.
+    stage->flash->setMovie(m_tree.path() + QStringLiteral("\\config\\sair.swf"));
+    WAIT_VERIFY(!mine.isEmpty() && mine.last().at(1).toString() == QLatin1String("Sair"), 30000);
     QCOMPARE(theirs.count(), 1);
     for (const QList<QVariant> &command : std::as_const(mine))
         QCOMPARE(command.at(0).value<TShockwaveFlash *>(), stage->flash);
@@ -606,6 +612,41 @@ void TestFlash::aMovieThatNeverEndsStopsNoOther()
     stage->flash->setMovie(m_tree.path() + QStringLiteral("\\config\\spin.swf"));
     const int before = ticks.count();
     WAIT_VERIFY(ticks.count() >= before + 24, 30000);
+}
+
+void TestFlash::aReplacedMovieSaysNothingMore()
+{
+    // The old movie sends about thirty commands a second. The window is
+    // busy for a moment as the first one arrives, so that more are on their
+    // way, then replaces the movie: none of those may reach it any more.
+    swf::MovieSpec chatty = testing::movieSpec("OLD");
+    chatty.frameRate = 60;
+    chatty.frameCount = 2;
+    chatty.loadSendsCommand = true;
+    chatty.loadRepeats = true;
+    chatty.loadCommand = {"old", ""};
+    testing::writeMovie(m_config + QStringLiteral("/chatty.swf"), chatty);
+    auto stage = makeStage();
+    QStringList afterReplacing;
+    bool replaced = false;
+    connect(stage->flash, &TShockwaveFlash::OnFSCommand, this,
+            [&](TShockwaveFlash *, const QString &command, const QString &) {
+                if (replaced) {
+                    afterReplacing << command;
+                    return;
+                }
+                QThread::msleep(300);
+                stage->flash->setMovie(m_tree.path() + QStringLiteral("\\config\\play.swf"));
+                replaced = true;
+            });
+    QSignalSpy frames(stage->flash, &TShockwaveFlash::firstFrameShown);
+    stage->flash->setMovie(m_tree.path() + QStringLiteral("\\config\\chatty.swf"));
+    WAIT_VERIFY(replaced, 30000);
+    WAIT_COMPARE(frames.count(), 1, 30000); // the quiet movie is on screen
+    // A movie that speaks once, after all of that.
+    stage->flash->setMovie(m_tree.path() + QStringLiteral("\\config\\ok.swf"));
+    WAIT_VERIFY(!afterReplacing.isEmpty(), 30000);
+    QCOMPARE(afterReplacing, QStringList{QStringLiteral("ok")});
 }
 
 MENU_TEST_MAIN(TestFlash)

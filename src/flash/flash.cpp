@@ -101,6 +101,7 @@ void TShockwaveFlash::setMovie(const QString &path)
 {
     m_url = FlashEngine::instance()->movieUrl(path);
     m_showing = false;
+    ++m_movieSerial;
     if (m_slot != 0)
         FlashEngine::instance()->players()->play(m_slot, encodedUrl());
     Q_EMIT movieRequested(m_url);
@@ -109,9 +110,16 @@ void TShockwaveFlash::setMovie(const QString &path)
 void TShockwaveFlash::receiveCommand(const QString &command, const QString &args)
 {
     // Queued, so that handlers run from the event loop and not from inside
-    // the web channel's delivery.
+    // the web channel's delivery. A movie replaced meanwhile has nothing
+    // more to say.
+    const int movie = m_movieSerial;
     QMetaObject::invokeMethod(
-        this, [this, command, args] { Q_EMIT OnFSCommand(this, command, args); }, Qt::QueuedConnection);
+        this,
+        [this, command, args, movie] {
+            if (movie == m_movieSerial)
+                Q_EMIT OnFSCommand(this, command, args);
+        },
+        Qt::QueuedConnection);
 }
 
 void TShockwaveFlash::receiveFirstFrame(const QString &url)

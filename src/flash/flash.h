@@ -71,6 +71,7 @@ private:
     QElapsedTimer m_lastPress; // invalid when no press is waiting
     QUrl m_url;
     int m_slot = 0;
+    int m_movieSerial = 0; // counts setMovie calls
     bool m_showing = false;
     bool m_slotRequested = false;
 };

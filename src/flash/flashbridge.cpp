@@ -14,9 +14,9 @@ void FlashBridge::movieFailed(int slot, const QString &url)
 
 SlotBridge::SlotBridge(int slot, QObject *parent) : QObject(parent), m_slot(slot) {}
 
-void SlotBridge::fsCommand(const QString &command, const QString &args)
+void SlotBridge::fsCommand(int movie, const QString &command, const QString &args)
 {
-    Q_EMIT commandReceived(m_slot, command, args);
+    Q_EMIT commandReceived(m_slot, movie, command, args);
 }
 
 void FlashBridge::firstFrame(int slot, const QString &url)

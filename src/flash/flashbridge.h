@@ -18,7 +18,9 @@ public:
 Q_SIGNALS:
     // To the page.
     void slotRequested(int slot);
-    void movieRequested(int slot, const QString &url);
+    // Each movie asked of a slot has a number of its own: the slot's
+    // commands carry the number of the movie that sent them.
+    void movieRequested(int slot, const QString &url, int movie);
     void slotClosed(int slot);
     // To the program.
     void pageReady();
@@ -43,10 +45,10 @@ public:
     SlotBridge(int slot, QObject *parent = nullptr);
 
 Q_SIGNALS:
-    void commandReceived(int slot, const QString &command, const QString &args);
+    void commandReceived(int slot, int movie, const QString &command, const QString &args);
 
 public Q_SLOTS:
-    void fsCommand(const QString &command, const QString &args);
+    void fsCommand(int movie, const QString &command, const QString &args);
 
 private:
     const int m_slot;

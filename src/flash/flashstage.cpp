@@ -61,10 +61,11 @@ void FlashStage::play(int slot, const QString &url)
     if (found == m_slots.end())
         return;
     found->second.url = url;
+    ++found->second.movie;
     if (m_holdTimer.isActive())
         m_held.insert(slot);
     else if (m_ready)
-        Q_EMIT m_bridge->movieRequested(slot, url);
+        Q_EMIT m_bridge->movieRequested(slot, url, found->second.movie);
 }
 
 void FlashStage::holdBack(int milliseconds)
@@ -79,7 +80,7 @@ void FlashStage::releaseHeld()
     for (const int slot : held) {
         const auto found = m_slots.find(slot);
         if (found != m_slots.end() && m_ready)
-            Q_EMIT m_bridge->movieRequested(slot, found->second.url);
+            Q_EMIT m_bridge->movieRequested(slot, found->second.url, found->second.movie);
     }
 }
 
@@ -103,7 +104,7 @@ void FlashStage::askForWindow(int slot, const QString &url)
 {
     m_windowsAsked.push_back(slot);
     Q_EMIT m_bridge->slotRequested(slot);
-    Q_EMIT m_bridge->movieRequested(slot, url);
+    Q_EMIT m_bridge->movieRequested(slot, url, m_slots.at(slot).movie);
 }
 
 QWebEnginePage *FlashStage::makeWindow()
@@ -145,8 +146,11 @@ FlashSlotOwner *FlashStage::controlOf(int slot) const
     return found == m_slots.end() || !found->second.widget ? nullptr : found->second.control;
 }
 
-void FlashStage::onCommand(int slot, const QString &command, const QString &args)
+void FlashStage::onCommand(int slot, int movie, const QString &command, const QString &args)
 {
+    const auto found = m_slots.find(slot);
+    if (found == m_slots.end() || found->second.movie != movie)
+        return;
     if (FlashSlotOwner *control = controlOf(slot))
         control->receiveCommand(command, args);
 }

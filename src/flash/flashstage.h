@@ -54,13 +54,16 @@ private:
         // Guards control: the owner is this widget.
         QPointer<QWidget> widget;
         QString url;
+        // The number of the movie asked for last; a command from any
+        // earlier one (already on its way when it was replaced) is dropped.
+        int movie = 1;
     };
 
     QWebEnginePage *makeWindow();
     void onPageReady();
     void askForWindow(int slot, const QString &url);
     void releaseHeld();
-    void onCommand(int slot, const QString &command, const QString &args);
+    void onCommand(int slot, int movie, const QString &command, const QString &args);
     void onFirstFrame(int slot, const QString &url);
     FlashSlotOwner *controlOf(int slot) const;
 

@@ -87,7 +87,7 @@
       return;
     const mine = ++slot.generation;
     blank(slot);
-    const w = slot.window, url = slot.url;
+    const w = slot.window, url = slot.url, movie = slot.movie;
     if (!w || w.closed || !url)
       return;
     const player = window.RufflePlayer.newest().createPlayer();
@@ -96,7 +96,7 @@
     const api = player.ruffle();
     api.addFSCommandHandler(function (command, args) {
       if (mine === slot.generation && typeof w.sendCommand === "function")
-        w.sendCommand(String(command), args === undefined || args === null ? "" : String(args));
+        w.sendCommand(movie, String(command), args === undefined || args === null ? "" : String(args));
       return true;
     });
     // A movie the engine cannot play shows what a missing one shows:
@@ -145,14 +145,15 @@
   new QWebChannel(transport, function (channel) {
     bridge = channel.objects.bridge;
     bridge.slotRequested.connect(function (id) {
-      slots.set(id, { window: null, player: null, url: "", generation: 0 });
+      slots.set(id, { window: null, player: null, url: "", movie: 0, generation: 0 });
       openWindow(slotAddress + id, "_blank");
     });
-    bridge.movieRequested.connect(function (id, url) {
+    bridge.movieRequested.connect(function (id, url, movie) {
       const slot = slots.get(id);
       if (!slot)
         return;
       slot.url = url;
+      slot.movie = movie;
       show(id);
     });
     bridge.slotClosed.connect(function (id) {

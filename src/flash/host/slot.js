@@ -8,18 +8,19 @@
   let own = null;
   const waiting = [];
 
-  window.sendCommand = function (command, args) {
+  window.sendCommand = function (movie, command, args) {
+    const message = [Number(movie), String(command), String(args)];
     if (own)
-      own.fsCommand(String(command), String(args));
+      own.fsCommand(...message);
     else
-      waiting.push([String(command), String(args)]);
+      waiting.push(message);
   };
 
   const transport = qt.webChannelTransport;
   new QWebChannel(transport, function (channel) {
     own = channel.objects.slot;
-    for (const [command, args] of waiting.splice(0))
-      own.fsCommand(command, args);
+    for (const message of waiting.splice(0))
+      own.fsCommand(...message);
   });
   // No other script of the page can take the channel's messages over.
   Object.defineProperty(transport, "onmessage",

@@ -1,5 +1,6 @@
 #include "flashengine.h"
 
+#include "apptitle.h"
 #include "contentpath.h"
 #include "movieheader.h"
 #include "webmodule.h"
@@ -7,6 +8,9 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QMessageBox>
+
+#include <cstdio>
 
 #include <memory>
 
@@ -86,12 +90,22 @@ FlashEngine::FlashEngine(const QString &engineDirectory) : m_engineDirectory(eng
 
 WebModule *FlashEngine::players()
 {
-    if (m_players)
+    if (m_players || m_failed)
         return m_players;
     m_players = WebModule::instance();
     if (m_players) {
         m_players->setEngineDirectory(m_engineDirectory);
         m_players->setContentRoot(m_contentRoot);
+    } else {
+        m_failed = true;
+        // The players cannot be made: as when the engine is missing, the
+        // program says so and ends.
+        const QString message = QStringLiteral("O reprodutor de animações não pôde ser aberto: %1")
+                                    .arg(WebModule::loadError());
+        std::fprintf(stderr, "%s\n", qPrintable(message));
+        QMessageBox::critical(nullptr, content::applicationTitle(QCoreApplication::applicationFilePath()),
+                              message);
+        QCoreApplication::exit(1);
     }
     return m_players;
 }

@@ -32,7 +32,8 @@ public:
     static FlashEngine *instance();
 
     // The players' library, loaded on first use and told where the
-    // engine's files and the movies are; none when it cannot be loaded.
+    // engine's files and the movies are. When it cannot be loaded, none:
+    // the program then shows why and ends, as for a missing engine.
     WebModule *players();
     // The players take up the movies asked for in the next milliseconds
     // only then, leaving the processor to a program the menu has just
@@ -54,4 +55,5 @@ private:
     QString m_engineDirectory;
     QString m_contentRoot;
     WebModule *m_players = nullptr;
+    bool m_failed = false;
 };

@@ -49,6 +49,7 @@ private Q_SLOTS:
     void brokenAndOversizedMoviesShowNothing();
     void aMovieThatNeverEndsStopsNoOther();
     void aReplacedMovieSaysNothingMore();
+    void marginsShowTheMoviesBackground();
 
 private:
     struct Stage
@@ -647,6 +648,24 @@ void TestFlash::aReplacedMovieSaysNothingMore()
     stage->flash->setMovie(m_tree.path() + QStringLiteral("\\config\\ok.swf"));
     WAIT_VERIFY(!afterReplacing.isEmpty(), 30000);
     QCOMPARE(afterReplacing, QStringList{QStringLiteral("ok")});
+}
+
+void TestFlash::marginsShowTheMoviesBackground()
+{
+    // "ShowAll": a 4:3 movie in a 2:1 control is scaled to the control's
+    // height and centred; the bands beside it show the movie's own
+    // background (magenta), not black.
+    auto stage = makeStage();
+    stage->flash->setFixedSize(240, 120);
+    QSignalSpy frames(stage->flash, &TShockwaveFlash::firstFrameShown);
+    stage->flash->setMovie(m_tree.path() + QStringLiteral("\\config\\play.swf"));
+    WAIT_COMPARE(frames.count(), 1, 30000);
+    const auto margin = [&] {
+        const QImage image = stage->flash->grab().toImage();
+        return QList<QColor>{image.pixelColor(5, 60), image.pixelColor(234, 60)};
+    };
+    const QColor magenta(255, 0, 255);
+    WAIT_COMPARE(margin(), (QList<QColor>{magenta, magenta}), 10000);
 }
 
 MENU_TEST_MAIN(TestFlash)

@@ -46,7 +46,9 @@ window.RufflePlayer.config = {
   scale: "showAll",
   quality: "high",
   wmode: "window",
-  letterbox: "on",
+  // "ShowAll" as Flash Player did it: the bands beside a movie of
+  // other proportions show its own background, not black.
+  letterbox: "off",
   // No GPU is assumed: the canvas renderer starts at once, where the WebGL
   // ones would first fail to get a context.
   preferredRenderer: "canvas",

@@ -217,6 +217,14 @@ void TestMainWindow::controls()
     auto *control = window->findChild<QWidget *>(name);
     QVERIFY(control);
     QCOMPARE(control->parentWidget()->objectName(), parent);
+    // Inside the scroll box, positions count from its client area, inside
+    // its sunken border; inside panels and the window, from their edge.
+    if (parent == QLatin1String("ScrollBox1")) {
+        QFrame *box = testing::child<QFrame>(window.get(), "ScrollBox1");
+        QVERIFY(box->frameWidth() > 0);
+        QCOMPARE(box->contentsRect().topLeft(), QPoint(box->frameWidth(), box->frameWidth()));
+        geometry.translate(box->contentsRect().topLeft());
+    }
     if (geometry.width() < 0) {
         QCOMPARE(control->pos(), geometry.topLeft());
         QCOMPARE(control->size(), control->sizeHint());
@@ -230,6 +238,8 @@ void TestMainWindow::controls()
         QCOMPARE(label->text(), text);
     else if (auto *group = qobject_cast<QGroupBox *>(control))
         QCOMPARE(group->title(), text);
+    if (name == QLatin1String("Shape1"))
+        QCOMPARE(control->mapTo(window.get(), QPoint(0, 0)), QPoint(211, 130));
     if (QByteArray(QTest::currentDataTag()) == "Label7")
         window.reset();
 }
@@ -376,7 +386,9 @@ void TestMainWindow::selection()
     QCOMPARE(lser->text(), caption);
     QCOMPARE(movieName(window.get(), "SWFinf"), movie);
     // Nothing else moves: the label's left edge, the frame, the counters, the preview.
-    QCOMPARE(lser->geometry(), QRect(QPoint(322, 307), lser->sizeHint()));
+    // Its left edge stays where the form puts it, in the scroll box's client area.
+    const QPoint client = testing::child<QFrame>(window.get(), "ScrollBox1")->contentsRect().topLeft();
+    QCOMPARE(lser->geometry(), QRect(QPoint(322, 307) + client, lser->sizeHint()));
     QCOMPARE(shape->penColor(), QColor(Qt::red));
     QCOMPARE(vetor, counters);
     QVERIFY(preview->isVisible());

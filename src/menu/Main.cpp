@@ -39,6 +39,12 @@ TFRMmain::TFRMmain(QWidget *parent)
                        | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
                        | Qt::WindowCloseButtonHint);
         setFixedSize(790, 536);
+        // A scroll box places its controls in its client area, inside its
+        // border; a frame's children are placed from its outer edge.
+        const QPoint client = ui->ScrollBox1->contentsRect().topLeft();
+        const QList<QWidget *> boxed = ui->ScrollBox1->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly);
+        for (QWidget *child : boxed)
+            child->move(child->pos() + client);
         for (QLabel *label : {ui->Label2, ui->Label4, ui->Label7, ui->lser})
             label->adjustSize();
         wireHandlers();

@@ -34,6 +34,7 @@ private Q_SLOTS:
     void controls_data();
     void controls();
     void labelsLieUnderThePanel();
+    void panelBandCoversThePicture();
     void tabOrder();
     void startUpSeries_data();
     void startUpSeries();
@@ -201,7 +202,8 @@ void TestMainWindow::controls_data()
     // Labels size themselves to their text: only the top-left corner is fixed.
     row("Label2", "FRMmain", {534, 399, -1, -1}, true, QStringLiteral("Fundamental II"));
     row("Label4", "FRMmain", {130, 400, -1, -1}, true, QStringLiteral("Fundamental I"));
-    row("Label7", "FRMmain", {224, 92, -1, -1}, true, QStringLiteral("Lumivark - Tecnologia  e  Educação"));
+    // Label7 keeps its box, which reaches under P1.
+    row("Label7", "FRMmain", {224, 92, 334, 24}, true, QStringLiteral("Lumivark - Tecnologia  e  Educação"));
 }
 
 void TestMainWindow::controls()
@@ -251,10 +253,42 @@ void TestMainWindow::labelsLieUnderThePanel()
         auto *label = testing::child<QLabel>(window.get(), name);
         QVERIFY(window->childAt(label->geometry().center()) != label);
     }
-    // P1 covers the lowest four pixel rows of Label7, not the rest.
+    // P1 covers the lowest four pixel rows of Label7's box, not the rest.
     auto *label7 = testing::child<QLabel>(window.get(), "Label7");
-    QVERIFY(window->childAt(QPoint(label7->x() + 40, 113)) != label7);
-    QCOMPARE(window->childAt(QPoint(label7->x() + 40, 100)), label7);
+    auto *panel = testing::child<QFrame>(window.get(), "P1");
+    QCOMPARE(label7->geometry().bottom() - panel->geometry().top() + 1, 4);
+    for (int y = panel->geometry().top(); y <= label7->geometry().bottom(); ++y) {
+        QWidget *top = window->childAt(QPoint(label7->x() + 40, y));
+        QVERIFY(top == panel || panel->isAncestorOf(top));
+    }
+    // Every row the label paints above the panel is its own on screen.
+    const QImage text = label7->grab().toImage();
+    int painted = 0;
+    for (int y = 0; y < text.height() && label7->y() + y < panel->geometry().top(); ++y) {
+        for (int x = 0; x < text.width(); ++x) {
+            if (text.pixelColor(x, y) == QColor(0, 64, 128)) {
+                QCOMPARE(window->childAt(label7->pos() + QPoint(x, y)), label7);
+                ++painted;
+                break;
+            }
+        }
+    }
+    QVERIFY(painted > 8);
+}
+
+void TestMainWindow::panelBandCoversThePicture()
+{
+    // Between P1's one-pixel bevel and the scroll box lies a two-pixel band
+    // in the panel's colour; the picture does not show through it.
+    auto window = openWindow({}, false);
+    auto *panel = testing::child<QFrame>(window.get(), "P1");
+    auto *box = testing::child<QFrame>(window.get(), "ScrollBox1");
+    const QImage image = window->grab().toImage();
+    const QColor colour = panel->palette().color(QPalette::Window);
+    for (const int y : {panel->y() + 60, panel->y() + 200, panel->y() + 300}) {
+        for (int x = panel->x() + panel->lineWidth(); x < panel->x() + box->x(); ++x)
+            QCOMPARE(image.pixelColor(x, y), colour);
+    }
 }
 
 void TestMainWindow::tabOrder()

@@ -45,8 +45,13 @@ TFRMmain::TFRMmain(QWidget *parent)
         const QList<QWidget *> boxed = ui->ScrollBox1->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly);
         for (QWidget *child : boxed)
             child->move(child->pos() + client);
-        for (QLabel *label : {ui->Label2, ui->Label4, ui->Label7, ui->lser})
+        for (QLabel *label : {ui->Label2, ui->Label4, ui->lser})
             label->adjustSize();
+        // Label7 keeps the form's box, its text drawn from the top, so that
+        // the panel below covers its lowest rows whatever the face's height.
+        ui->Label7->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        // The panel's band is drawn in its own colour over the picture.
+        ui->P1->setAutoFillBackground(true);
         wireHandlers();
         FormCreate(this);
     } catch (...) {

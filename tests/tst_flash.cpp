@@ -21,6 +21,8 @@
 #include <QWebEngineView>
 #include <QWidget>
 
+#include <sys/stat.h>
+
 class TestFlash final : public QObject
 {
     Q_OBJECT
@@ -65,6 +67,7 @@ private:
     static int magentaPixels(const QImage &image);
 
     QTemporaryDir m_tree;
+    QTemporaryDir m_outside;
     QString m_config;
 };
 
@@ -82,6 +85,11 @@ void TestFlash::initTestCase()
     ok.loadCommand = {"ok", ""};
     testing::writeMovie(m_config + QStringLiteral("/ok.swf"), ok);
     testing::writeFile(m_tree.path() + QStringLiteral("/secret.swf"));
+    // Hostile shapes: a FIFO (which would block whoever opened it) and a link
+    // to a good movie outside the tree.
+    ::mkfifo(QFile::encodeName(m_config + QStringLiteral("/fifo.swf")).constData(), 0644);
+    testing::writeMovie(m_outside.path() + QStringLiteral("/away.swf"), testing::movieSpec("AWAY"));
+    QFile::link(m_outside.path() + QStringLiteral("/away.swf"), m_config + QStringLiteral("/away.swf"));
     // Content paths as the menu forms them: Windows text, other letter case.
     FlashEngine::instance()->setContentRoot(m_tree.path() + QStringLiteral("\\CONFIG\\"));
 }
@@ -124,6 +132,8 @@ void TestFlash::schemeRefusesPathsOutsideItsRoots_data()
     QTest::newRow("web channel") << "/engine/qwebchannel.js" << true;
     QTest::newRow("movie") << "/content/play.swf" << true;
     QTest::newRow("missing movie") << "/content/none.swf" << false;
+    QTest::newRow("named pipe") << "/content/fifo.swf" << false;
+    QTest::newRow("link out of the root") << "/content/away.swf" << false;
     QTest::newRow("dot dot") << "/content/../secret.swf" << false;
     QTest::newRow("encoded dot dot") << "/content/%2E%2E/secret.swf" << false;
     QTest::newRow("encoded slash") << "/content/..%2Fsecret.swf" << false;
@@ -155,6 +165,8 @@ void TestFlash::movieUrlOnlyForFilesInTheRoot_data()
     QTest::newRow("missing file") << "\\config\\none.swf" << "";
     QTest::newRow("outside the root") << "\\secret.swf" << "";
     QTest::newRow("climbing out") << "\\config\\..\\secret.swf" << "";
+    QTest::newRow("named pipe") << "\\config\\fifo.swf" << "";
+    QTest::newRow("link out of the tree") << "\\config\\away.swf" << "";
 }
 
 void TestFlash::movieUrlOnlyForFilesInTheRoot()

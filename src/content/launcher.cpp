@@ -108,15 +108,13 @@ bool launchProgram(const QString &treeRoot, const QString &program, const QStrin
 
 bool openWithDesktop(const QString &treeRoot, const QString &localPath)
 {
-    const QString root = QFileInfo(treeRoot).canonicalFilePath();
     const QStringList path = QString::fromLocal8Bit(qgetenv("PATH")).split(QLatin1Char(':'));
     for (const QString &folder : path) {
         // "." or an empty entry would be the content tree itself.
         if (!folder.startsWith(QLatin1Char('/')))
             continue;
         const QString canonicalFolder = QFileInfo(folder).canonicalFilePath();
-        if (canonicalFolder.isEmpty() || canonicalFolder == root
-            || (!root.isEmpty() && canonicalFolder.startsWith(root + QLatin1Char('/'))))
+        if (canonicalFolder.isEmpty() || isInsideTree(canonicalFolder, treeRoot))
             continue;
         const QFileInfo opener(canonicalFolder + QStringLiteral("/xdg-open"));
         if (opener.isFile() && opener.isExecutable())

@@ -87,6 +87,12 @@ bool copyContents(int from, int to)
     }
 }
 
+// The whole copy into a file of its own, with its permission bits, on disk.
+bool fill(int from, int to, mode_t mode)
+{
+    return copyContents(from, to) && ::fchmod(to, mode) == 0 && ::fsync(to) == 0;
+}
+
 // Puts the finished temporary file in place unless the destination exists.
 // link() is atomic and never replaces; file systems without hard links (FAT
 // on USB sticks) get renameat2's no-replace, and failing that a reserved
@@ -127,7 +133,7 @@ bool copyWithoutOverwrite(const QString &source, const QString &destination)
     RegularFile input(source, std::numeric_limits<std::int64_t>::max());
     if (!input.isOpen())
         return false;
-    // A copy may be run by anybody: it never carries setuid, setgid or sticky.
+    // A copy never carries setuid, setgid or sticky: the tree may be anybody's.
     const mode_t mode = input.permissions() & 0777;
 
     const qsizetype slash = to.lastIndexOf('/');
@@ -138,9 +144,7 @@ bool copyWithoutOverwrite(const QString &source, const QString &destination)
     // replaces.
     FileDescriptor unnamed(::open(folder.constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, mode));
     if (unnamed.get() >= 0) {
-        bool ok = copyContents(input.descriptor(), unnamed.get());
-        ok = ok && ::fchmod(unnamed.get(), mode) == 0;
-        ok = ok && ::fsync(unnamed.get()) == 0;
+        bool ok = fill(input.descriptor(), unnamed.get(), mode);
         const QByteArray self = "/proc/self/fd/" + QByteArray::number(unnamed.get());
         ok = ok && ::linkat(AT_FDCWD, self.constData(), AT_FDCWD, to.constData(), AT_SYMLINK_FOLLOW) == 0;
         return unnamed.closeChecked() && ok;
@@ -154,9 +158,7 @@ bool copyWithoutOverwrite(const QString &source, const QString &destination)
     FileDescriptor output(::mkostemp(temporary.data(), O_CLOEXEC));
     if (output.get() < 0)
         return false;
-    bool ok = copyContents(input.descriptor(), output.get());
-    ok = ok && ::fchmod(output.get(), mode) == 0;
-    ok = ok && ::fsync(output.get()) == 0;
+    bool ok = fill(input.descriptor(), output.get(), mode);
     ok = output.closeChecked() && ok;
     ok = ok && publish(temporary, to);
     ::unlink(temporary.constData()); // after link() the name is a second link; after rename it is gone

@@ -14,19 +14,33 @@
 
 namespace content {
 
+namespace {
+
+bool canonicalInside(const QString &canonical, const QString &canonicalRoot)
+{
+    if (canonicalRoot.isEmpty() || canonical.isEmpty())
+        return false;
+    const QString prefix = canonicalRoot.endsWith(QLatin1Char('/')) ? canonicalRoot
+                                                                      : canonicalRoot + QLatin1Char('/');
+    return canonical == canonicalRoot || canonical.startsWith(prefix);
+}
+
+} // namespace
+
+bool isInsideTree(const QString &localPath, const QString &root)
+{
+    return !localPath.isEmpty() && !root.isEmpty()
+        && canonicalInside(QFileInfo(localPath).canonicalFilePath(), QFileInfo(root).canonicalFilePath());
+}
+
 QString regularFileInside(const QString &localPath, const QString &root)
 {
     if (localPath.isEmpty() || root.isEmpty())
         return QString();
-    const QString canonicalRoot = QFileInfo(root).canonicalFilePath();
-    const QFileInfo file(localPath);
-    const QString canonical = file.canonicalFilePath();
-    if (canonicalRoot.isEmpty() || canonical.isEmpty())
+    const QString canonical = QFileInfo(localPath).canonicalFilePath();
+    if (!canonicalInside(canonical, QFileInfo(root).canonicalFilePath()))
         return QString();
-    const QString prefix = canonicalRoot.endsWith(QLatin1Char('/')) ? canonicalRoot
-                                                                      : canonicalRoot + QLatin1Char('/');
-    if (!canonical.startsWith(prefix))
-        return QString();
+    // A regular file is never the root folder itself.
     struct stat info;
     if (::stat(QFile::encodeName(canonical).constData(), &info) != 0 || !S_ISREG(info.st_mode))
         return QString();
@@ -71,6 +85,13 @@ RegularFile::RegularFile(const QString &localPath, std::int64_t maxSize)
     m_fd = fd;
     m_size = opened.st_size;
     m_mode = opened.st_mode & 07777;
+}
+
+int RegularFile::release()
+{
+    const int fd = m_fd;
+    m_fd = -1;
+    return fd;
 }
 
 RegularFile::~RegularFile()

@@ -14,6 +14,10 @@
 
 namespace content {
 
+// True when localPath, with every link resolved, is root (itself resolved)
+// or lies below it.
+bool isInsideTree(const QString &localPath, const QString &root);
+
 // The canonical path of localPath when it resolves to a regular file inside
 // root (itself resolved); empty otherwise.
 QString regularFileInside(const QString &localPath, const QString &root);
@@ -49,6 +53,8 @@ public:
 
     // Reads at most maxBytes from the current position; false on an error.
     bool readAll(QByteArray *bytes, std::int64_t maxBytes);
+    // Hands the open descriptor over to the caller, who closes it.
+    int release();
 
 private:
     int m_fd = -1;

@@ -3,6 +3,7 @@
 #include "apptitle.h"
 #include "contentpath.h"
 #include "movieheader.h"
+#include "treefile.h"
 #include "webmodule.h"
 
 #include <QCoreApplication>
@@ -126,14 +127,10 @@ void FlashEngine::setContentRoot(const QString &contentDirectory)
 
 QUrl FlashEngine::movieUrl(const QString &contentPath) const
 {
-    const QString local = content::toLocalPath(contentPath);
-    if (m_contentRoot.isEmpty() || local.isEmpty() || local.endsWith(QLatin1Char('/')))
-        return QUrl();
-    const QFileInfo info(local);
-    if (!info.isFile())
-        return QUrl();
-    const QString canonical = info.canonicalFilePath();
-    if (!canonical.startsWith(m_contentRoot + QLatin1Char('/')))
+    // A folder (the configuration folder alone) or anything not in the
+    // tree blanks the player.
+    const QString canonical = content::regularFileInside(content::toLocalPath(contentPath), m_contentRoot);
+    if (canonical.isEmpty())
         return QUrl();
     // A broken or oversized movie never reaches the engine: blank.
     if (content::checkMovieHeader(canonical) != content::MovieCheck::Playable)

@@ -1,6 +1,7 @@
 #include "schemehandler.h"
 
 #include "movieheader.h"
+#include "treefile.h"
 
 #include <QDir>
 #include <QFile>
@@ -8,9 +9,8 @@
 #include <QUrl>
 #include <QWebEngineUrlRequestJob>
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include <cstdint>
+#include <limits>
 
 namespace {
 
@@ -48,34 +48,14 @@ bool safeComponents(const QString &encoded, QStringList *components)
     return true;
 }
 
-bool isInside(const QString &root, const QString &path)
-{
-    const QString canonicalRoot = QFileInfo(root).canonicalFilePath();
-    const QString canonicalPath = QFileInfo(path).canonicalFilePath();
-    if (canonicalRoot.isEmpty() || canonicalPath.isEmpty())
-        return false;
-    const QString prefix = canonicalRoot.endsWith(QLatin1Char('/')) ? canonicalRoot
-                                                                      : canonicalRoot + QLatin1Char('/');
-    return canonicalPath.startsWith(prefix);
-}
-
 // Files of the disk are opened without blocking and taken only when still
 // regular files, should a FIFO have taken a movie's place since the look.
 bool openForReply(QFile *file, bool compiledIn)
 {
     if (compiledIn)
         return file->open(QIODevice::ReadOnly);
-    const int fd = ::open(QFile::encodeName(file->fileName()).constData(),
-                          O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    struct stat info;
-    if (fd < 0)
-        return false;
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        ::close(fd);
-        return false;
-    }
-    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-    return file->open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle);
+    content::RegularFile regular(file->fileName(), std::numeric_limits<std::int64_t>::max());
+    return regular.isOpen() && file->open(regular.release(), QIODevice::ReadOnly, QFileDevice::AutoCloseHandle);
 }
 
 } // namespace
@@ -110,7 +90,7 @@ FlashSchemeHandler::Resolved FlashSchemeHandler::resolve(const QString &encodedP
             result.resource = QStringLiteral(":/qtwebchannel/qwebchannel.js");
         } else {
             const QString path = m_engineDirectory + QLatin1Char('/') + name;
-            if (!QFileInfo(path).isFile() || !isInside(m_engineDirectory, path))
+            if (!QFileInfo(path).isFile() || !content::isInsideTree(path, m_engineDirectory))
                 return result;
             result.localPath = path;
         }
@@ -123,7 +103,7 @@ FlashSchemeHandler::Resolved FlashSchemeHandler::resolve(const QString &encodedP
         const QString path = m_contentRoot + QLatin1Char('/') + components.join(QLatin1Char('/'));
         // Movies only, and only those a player may take: a movie loading
         // another file of the tree gets no more than the program would give.
-        if (!QFileInfo(path).isFile() || !isInside(m_contentRoot, path)
+        if (!QFileInfo(path).isFile() || !content::isInsideTree(path, m_contentRoot)
             || content::checkMovieHeader(path) != content::MovieCheck::Playable)
             return result;
         result.localPath = path;

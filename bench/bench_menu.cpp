@@ -18,14 +18,14 @@
 #include "copypass.h"
 #include "datapacket.h"
 #include "flash.h"
-#include "flashengine.h"
+#include "webloader.h"
+#include "webtesting.h"
 #include "fonts.h"
 #include "preloader.h"
 #include "globals.h"
 #include "radiobutton.h"
 #include "safecopy.h"
 #include "contentpath.h"
-#include "webmodule.h"
 
 #include <QApplication>
 #include <QDir>
@@ -306,7 +306,8 @@ private:
 void runWeb(TFRMmain &window)
 {
     static StartPages server;
-    WebModule::instance()->setContentServer(QStringLiteral("127.0.0.1:%1").arg(server.serverPort()));
+    WebLoader::library(WebLoader::OnFailure::EndProgram);
+    testing::setContentServer(QStringLiteral("127.0.0.1:%1").arg(server.serverPort()));
     QTimer::singleShot(3000, qApp, [&window] {
         window.findChild<QRadioButton *>(QStringLiteral("rb3a"))->click();
         window.findChild<QRadioButton *>(QStringLiteral("rb2"))->setChecked(true);
@@ -463,7 +464,7 @@ int main(int argc, char **argv)
     if (mode == "window")
         printMark("main");
     auto preloader = std::make_unique<Preloader>();
-    FlashEngine::prepareApplication();
+    WebLoader::prepareApplication();
     QApplication app(argc, argv);
     installFontSubstitutes();
     if (mode == "window")

@@ -1,8 +1,9 @@
 #!/bin/bash
-# Configures and builds the menu, its tools and (with BUILD_TESTING=ON, the
-# default) its tests into build/.
+# Configures and builds the menu, its tools and benchmarks into build/, with
+# the tests (the "dev" preset, the default) or without them ("run").
 set -euo pipefail
 cd "$(dirname "$0")/.."
-testing=${1:-ON}
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING="$testing" >/dev/null
-cmake --build build
+preset=dev
+[[ ${1:-ON} == OFF ]] && preset=run
+cmake --preset "$preset" >/dev/null
+cmake --build --preset "$preset"

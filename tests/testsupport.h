@@ -4,8 +4,8 @@
 // program does, movie writing, and a watcher that answers modal message
 // boxes while recording what they said.
 
-#include "flashengine.h"
 #include "swfwriter.h"
+#include "webloader.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -16,6 +16,7 @@
 #include <QTimer>
 
 #include <functional>
+#include <stdexcept>
 #include <vector>
 
 namespace testing {
@@ -35,14 +36,23 @@ void writeMovie(const QString &path, const swf::MovieSpec &spec);
 swf::MovieSpec movieSpec(const std::string &label, int width = 120, int height = 90);
 // Every movie the menu plays, in the given configuration folder.
 void writeMenuMovies(const QString &configFolder);
-// Walks every radio button, label and window of a widget's tree; finds a
-// named child or fails the test.
+// Thrown by child() when a named child is missing: the test function fails
+// and the test program goes on with the next one (see runTests).
+class MissingChild : public std::runtime_error
+{
+public:
+    MissingChild(const char *name, const char *testFunction);
+    QByteArray testFunction;
+};
+
+// Finds a named child (a radio button, label or window of a widget's tree)
+// or fails the current test function.
 template <typename T>
 T *child(QObject *parent, const char *name)
 {
     T *found = parent->findChild<T *>(QLatin1String(name));
     if (!found)
-        qFatal("no child %s", name);
+        throw MissingChild(name, QTest::currentTestFunction());
     return found;
 }
 

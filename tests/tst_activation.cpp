@@ -191,7 +191,7 @@ void TestActivation::secondEntryStartsTheReader()
     // After the activation: the animations are back, the counters clear.
     QCOMPARE(vetor[0], 0);
     QVERIFY(testing::child<TShockwaveFlash>(window.get(), "SWFinf")->isVisible());
-    QVERIFY(!testing::child<TShockwaveFlash>(window.get(), "SWF1")->movieUrl().isEmpty());
+    QVERIFY(!testing::child<TShockwaveFlash>(window.get(), "SWF1")->movieFile().isEmpty());
 }
 
 void TestActivation::oneEntryStartsNothing()
@@ -253,7 +253,7 @@ void TestActivation::movieLinksPlayInsideTheTreeOnly()
     auto window = openWindow(tree, insideTheTree);
     auto *preview = testing::child<TShockwaveFlash>(window.get(), "SWFinf");
     QCOMPARE(window->seriesCode(), QStringLiteral("1S"));
-    QCOMPARE(preview->movieUrl().isEmpty(), !insideTheTree);
+    QCOMPARE(preview->movieFile().isEmpty(), !insideTheTree);
     QCOMPARE(preview->isShowingMovie(), insideTheTree);
 }
 

@@ -1,10 +1,11 @@
 // The animation control on the real engine: movies play from the content
-// root, fscommands and focus entries reach the window from the event loop,
+// tree, fscommands and focus entries reach the window from the event loop,
 // blanking works, and the scheme serves nothing outside its two roots.
+#include "contentpath.h"
 #include "flash.h"
-#include "flashengine.h"
-#include "schemehandler.h"
+#include "movieaddresses.h"
 #include "testsupport.h"
+#include "weblibrary.h"
 
 #include <QDir>
 #include <QImage>
@@ -31,8 +32,8 @@ private Q_SLOTS:
     void initTestCase();
     void schemeRefusesPathsOutsideItsRoots_data();
     void schemeRefusesPathsOutsideItsRoots();
-    void movieUrlOnlyForFilesInTheRoot_data();
-    void movieUrlOnlyForFilesInTheRoot();
+    void onlyMoviesInTheTreePlay_data();
+    void onlyMoviesInTheTreePlay();
     void fsCommandOnLoadReachesTheWindow();
     void clickingTheMovieEntersEachTime();
     void blankingAPlayingMovie_data();
@@ -84,14 +85,15 @@ void TestFlash::initTestCase()
     ok.loadSendsCommand = true;
     ok.loadCommand = {"ok", ""};
     testing::writeMovie(m_config + QStringLiteral("/ok.swf"), ok);
-    testing::writeFile(m_tree.path() + QStringLiteral("/secret.swf"));
+    testing::writeMovie(m_outside.path() + QStringLiteral("/secret.swf"), testing::movieSpec("SECRET"));
     // Hostile shapes: a FIFO (which would block whoever opened it) and a link
     // to a good movie outside the tree.
     ::mkfifo(QFile::encodeName(m_config + QStringLiteral("/fifo.swf")).constData(), 0644);
     testing::writeMovie(m_outside.path() + QStringLiteral("/away.swf"), testing::movieSpec("AWAY"));
     QFile::link(m_outside.path() + QStringLiteral("/away.swf"), m_config + QStringLiteral("/away.swf"));
-    // Content paths as the menu forms them: Windows text, other letter case.
-    FlashEngine::instance()->setContentRoot(m_tree.path() + QStringLiteral("\\CONFIG\\"));
+    WebLoader::setContentTree(m_tree.path());
+    // The library's own checks are tested before any player opens.
+    QVERIFY(WebLoader::library(WebLoader::OnFailure::ReturnNone));
 }
 
 std::unique_ptr<TestFlash::Stage> TestFlash::makeStage()
@@ -130,17 +132,18 @@ void TestFlash::schemeRefusesPathsOutsideItsRoots_data()
     QTest::newRow("engine script") << "/engine/ruffle.js" << true;
     QTest::newRow("host page") << "/engine/host.html" << true;
     QTest::newRow("web channel") << "/engine/qwebchannel.js" << true;
-    QTest::newRow("movie") << "/content/play.swf" << true;
-    QTest::newRow("missing movie") << "/content/none.swf" << false;
-    QTest::newRow("named pipe") << "/content/fifo.swf" << false;
-    QTest::newRow("link out of the root") << "/content/away.swf" << false;
-    QTest::newRow("dot dot") << "/content/../secret.swf" << false;
-    QTest::newRow("encoded dot dot") << "/content/%2E%2E/secret.swf" << false;
-    QTest::newRow("encoded slash") << "/content/..%2Fsecret.swf" << false;
-    QTest::newRow("encoded backslash") << "/content/..%5Csecret.swf" << false;
-    QTest::newRow("double encoded") << "/content/..%252Fsecret.swf" << false;
-    QTest::newRow("empty component") << "/content//play.swf" << false;
-    QTest::newRow("engine subfolder") << "/engine/../content/play.swf" << false;
+    QTest::newRow("movie") << "/content/Config/play.swf" << true;
+    QTest::newRow("movie, other case") << "/content/config/PLAY.swf" << false;
+    QTest::newRow("missing movie") << "/content/Config/none.swf" << false;
+    QTest::newRow("named pipe") << "/content/Config/fifo.swf" << false;
+    QTest::newRow("link out of the root") << "/content/Config/away.swf" << false;
+    QTest::newRow("dot dot") << "/content/../%1/secret.swf" << false;
+    QTest::newRow("encoded dot dot") << "/content/%2E%2E/%1/secret.swf" << false;
+    QTest::newRow("encoded slash") << "/content/..%2F%1%2Fsecret.swf" << false;
+    QTest::newRow("encoded backslash") << "/content/..%5C%1%5Csecret.swf" << false;
+    QTest::newRow("double encoded") << "/content/..%252F%1%252Fsecret.swf" << false;
+    QTest::newRow("empty component") << "/content//Config/play.swf" << false;
+    QTest::newRow("engine subfolder") << "/engine/../content/Config/play.swf" << false;
     QTest::newRow("absolute in engine") << "/engine//etc/passwd" << false;
     QTest::newRow("other root") << "/etc/passwd" << false;
 }
@@ -149,31 +152,37 @@ void TestFlash::schemeRefusesPathsOutsideItsRoots()
 {
     QFETCH(QString, path);
     QFETCH(bool, served);
-    FlashSchemeHandler handler(FlashEngine::engineSearchPath().first());
-    handler.setContentRoot(QDir(m_config).canonicalPath());
-    const FlashSchemeHandler::Resolved resolved = handler.resolve(path);
+    const movies::SchemeHandler handler(WebLoader::engineDirectory());
+    const movies::SchemeHandler::Resolved resolved = handler.resolve(path.arg(QFileInfo(m_outside.path()).fileName()));
     QCOMPARE(!resolved.localPath.isEmpty() || !resolved.resource.isEmpty(), served);
 }
 
-void TestFlash::movieUrlOnlyForFilesInTheRoot_data()
+void TestFlash::onlyMoviesInTheTreePlay_data()
 {
+    // Content paths as the menu forms them: Windows text, any letter case.
     QTest::addColumn<QString>("relative");
     QTest::addColumn<QString>("url");
-    QTest::newRow("exact") << "\\config\\play.swf" << "swfhost://menu/content/play.swf";
-    QTest::newRow("other case") << "\\CONFIG\\PLAY.SWF" << "swfhost://menu/content/play.swf";
+    QTest::newRow("exact") << "\\config\\play.swf" << "swfhost://menu/content/Config/play.swf";
+    QTest::newRow("other case") << "\\CONFIG\\PLAY.SWF" << "swfhost://menu/content/Config/play.swf";
     QTest::newRow("folder alone") << "\\config\\" << "";
     QTest::newRow("missing file") << "\\config\\none.swf" << "";
-    QTest::newRow("outside the root") << "\\secret.swf" << "";
-    QTest::newRow("climbing out") << "\\config\\..\\secret.swf" << "";
+    QTest::newRow("climbing out") << "\\config\\..\\..\\%1\\secret.swf" << "";
     QTest::newRow("named pipe") << "\\config\\fifo.swf" << "";
     QTest::newRow("link out of the tree") << "\\config\\away.swf" << "";
 }
 
-void TestFlash::movieUrlOnlyForFilesInTheRoot()
+void TestFlash::onlyMoviesInTheTreePlay()
 {
     QFETCH(QString, relative);
     QFETCH(QString, url);
-    QCOMPARE(FlashEngine::instance()->movieUrl(m_tree.path() + relative).toString(), url);
+    const QString asked = m_tree.path() + relative.arg(QFileInfo(m_outside.path()).fileName());
+    // What the control takes and the address the players give it agree …
+    TShockwaveFlash flash;
+    flash.setMovie(asked);
+    QCOMPARE(flash.movieFile().isEmpty(), url.isEmpty());
+    QCOMPARE(movies::addressOf(flash.movieFile()).toString(), url);
+    // … and the players check the file themselves, whoever hands it over.
+    QCOMPARE(movies::addressOf(content::toLocalPath(asked)).toString(), url);
 }
 
 void TestFlash::fsCommandOnLoadReachesTheWindow()
@@ -225,7 +234,7 @@ void TestFlash::blankingAPlayingMovie()
     // The movie's magenta background is on screen …
     WAIT_VERIFY(magentaPixels(stage->window.grab().toImage()) > 5000, 10000);
     stage->flash->setMovie(m_tree.path() + blankWith);
-    QVERIFY(stage->flash->movieUrl().isEmpty());
+    QVERIFY(stage->flash->movieFile().isEmpty());
     QVERIFY(!stage->flash->isShowingMovie());
     // … and gone once the control is blank.
     WAIT_COMPARE(magentaPixels(stage->window.grab().toImage()), 0, 10000);
@@ -239,7 +248,7 @@ void TestFlash::hiddenControlDrawsNothingAndTakesMovies()
     stage->flash->setMovie(m_tree.path() + QStringLiteral("\\config\\play.swf"));
     testing::pause(1500);
     QCOMPARE(magentaPixels(stage->window.grab().toImage()), 0);
-    QVERIFY(!stage->flash->movieUrl().isEmpty());
+    QVERIFY(!stage->flash->movieFile().isEmpty());
     stage->flash->show();
     WAIT_VERIFY(frames.count() >= 1, 30000);
     WAIT_VERIFY(magentaPixels(stage->window.grab().toImage()) > 5000, 10000);
@@ -274,7 +283,7 @@ void TestFlash::moviesAskedForWhileHeldBackPlayAfterwards()
     WAIT_COMPARE(frames.count(), 1, 30000);
     // While a program the menu started comes up, a new movie waits …
     QSignalSpy commands(stage->flash, &TShockwaveFlash::OnFSCommand);
-    FlashEngine::holdPlayersBack(4000);
+    WebLoader::loadedLibrary()->holdPlayersBack(4000);
     stage->flash->setMovie(m_tree.path() + QStringLiteral("\\config\\ok.swf"));
     QVERIFY(!stage->flash->isShowingMovie());
     testing::pause(1500);
@@ -584,7 +593,7 @@ void TestFlash::brokenAndOversizedMoviesShowNothing()
     QSignalSpy failures(stage->flash, &TShockwaveFlash::movieFailed);
     QSignalSpy frames(stage->flash, &TShockwaveFlash::firstFrameShown);
     stage->flash->setMovie(m_tree.path() + QStringLiteral("\\config\\broken.swf"));
-    QCOMPARE(stage->flash->movieUrl().isEmpty(), !reachesTheEngine);
+    QCOMPARE(stage->flash->movieFile().isEmpty(), !reachesTheEngine);
     WAIT_COMPARE(otherFrames.count(), 1, 30000);
     if (reachesTheEngine)
         WAIT_COMPARE(failures.count(), 1, 30000);

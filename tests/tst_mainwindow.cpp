@@ -94,8 +94,8 @@ std::unique_ptr<TFRMmain> TestMainWindow::openWindow(const QList<int> &intros, b
 
 QString TestMainWindow::movieName(TFRMmain *window, const char *control)
 {
-    const QUrl url = testing::child<TShockwaveFlash>(window, control)->movieUrl();
-    return url.isEmpty() ? QString() : url.fileName();
+    const QString file = testing::child<TShockwaveFlash>(window, control)->movieFile();
+    return file.isEmpty() ? QString() : QFileInfo(file).fileName();
 }
 
 void TestMainWindow::artworkLoads_data()
@@ -361,7 +361,7 @@ void TestMainWindow::missingContentStillComesUp()
     QVERIFY(testing::waitForActive(&window));
     WAIT_COMPARE(window.seriesCode(), QStringLiteral("1S"), 5000);
     for (const char *name : {"SWF1", "SWFinf", "SWFok", "SWFsair"})
-        QVERIFY(testing::child<TShockwaveFlash>(&window, name)->movieUrl().isEmpty());
+        QVERIFY(testing::child<TShockwaveFlash>(&window, name)->movieFile().isEmpty());
     QCOMPARE(window.configDirectory(), root + QStringLiteral("\\config\\"));
     QCOMPARE(window.baseDirectory(), root);
 }

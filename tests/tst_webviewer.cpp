@@ -4,7 +4,9 @@
 #include "f_web.h"
 #include "keyrouter.h"
 #include "testsupport.h"
+#include "webtesting.h"
 
+#include <QLoggingCategory>
 #include <QPointer>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -95,6 +97,8 @@ private Q_SLOTS:
     void layoutAtTwoWidths();
     void unreachableServerIsTheViewsBusiness();
     void restoredPlaceIsTheForms();
+    void consoleGoesToItsCategoryOnly_data();
+    void consoleGoesToItsCategoryOnly();
 
 private:
     Tfrmweb *open(const QString &code);
@@ -111,7 +115,7 @@ private:
 void TestWebViewer::initTestCase()
 {
     m_server = std::make_unique<PageServer>();
-    web::setContentServer(m_server->host());
+    QVERIFY(testing::setContentServer(m_server->host()));
 }
 
 Tfrmweb *TestWebViewer::open(const QString &code)
@@ -369,7 +373,7 @@ void TestWebViewer::layoutAtTwoWidths()
 void TestWebViewer::unreachableServerIsTheViewsBusiness()
 {
     testing::BoxWatcher boxes;
-    web::setContentServer(QStringLiteral("127.0.0.1:1"));
+    QVERIFY(testing::setContentServer(QStringLiteral("127.0.0.1:1")));
     QPointer<Tfrmweb> viewer = open(QStringLiteral("1S"));
     QSignalSpy finished(view(viewer), &QWebEngineView::loadFinished);
     WAIT_VERIFY(finished.count() >= 1, 15000);
@@ -382,7 +386,7 @@ void TestWebViewer::unreachableServerIsTheViewsBusiness()
     QVERIFY(boxes.seen.empty());
     click(viewer, "b1");
     WAIT_VERIFY(viewer.isNull(), 5000);
-    web::setContentServer(m_server->host());
+    QVERIFY(testing::setContentServer(m_server->host()));
 }
 
 void TestWebViewer::restoredPlaceIsTheForms()
@@ -393,6 +397,53 @@ void TestWebViewer::restoredPlaceIsTheForms()
     viewer->setWindowState(Qt::WindowMaximized);
     QCOMPARE(viewer->normalGeometry(), QRect(240, 154, 741, 526));
     viewer->close();
+    WAIT_VERIFY(viewer.isNull(), 5000);
+}
+
+namespace {
+QStringList s_consoleLines;
+QtMessageHandler s_previousHandler = nullptr;
+void keepConsoleLines(QtMsgType type, const QMessageLogContext &context, const QString &message)
+{
+    if (context.category && QByteArray(context.category) == "apostilas.viewer.console")
+        s_consoleLines << message;
+    else
+        s_previousHandler(type, context, message);
+}
+} // namespace
+
+void TestWebViewer::consoleGoesToItsCategoryOnly_data()
+{
+    QTest::addColumn<QString>("rules");
+    QTest::addColumn<bool>("shown");
+    QTest::newRow("off by default") << QString() << false;
+    QTest::newRow("asked for") << QStringLiteral("apostilas.viewer.console.debug=true") << true;
+}
+
+void TestWebViewer::consoleGoesToItsCategoryOnly()
+{
+    QFETCH(QString, rules);
+    QFETCH(bool, shown);
+    QPointer<Tfrmweb> viewer = open(QStringLiteral("2S"));
+    QVERIFY(waitForTitle(viewer, QStringLiteral("fund")));
+    QLoggingCategory::setFilterRules(rules);
+    s_consoleLines.clear();
+    s_previousHandler = qInstallMessageHandler(keepConsoleLines);
+    // The page's answer to a later script comes after its console line.
+    bool answered = false;
+    view(viewer)->page()->runJavaScript(QStringLiteral("console.log('marker from the page'); 1"),
+                                        [&answered](const QVariant &) { answered = true; });
+    const bool done = testing::waitUntil([&] { return answered && (!shown || !s_consoleLines.isEmpty()); }, 15000);
+    answered = false;
+    view(viewer)->page()->runJavaScript(QStringLiteral("2"), [&answered](const QVariant &) { answered = true; });
+    testing::waitUntil([&] { return answered; }, 15000);
+    qInstallMessageHandler(s_previousHandler);
+    QLoggingCategory::setFilterRules(QString());
+    QVERIFY(done);
+    QCOMPARE(s_consoleLines.size(), shown ? 1 : 0);
+    if (shown)
+        QVERIFY2(s_consoleLines.first().contains(QLatin1String("marker from the page")), qPrintable(s_consoleLines.first()));
+    click(viewer, "b1");
     WAIT_VERIFY(viewer.isNull(), 5000);
 }
 

@@ -3,9 +3,9 @@
 
 #include "Main.h"
 #include "apptitle.h"
-#include "flashengine.h"
 #include "fonts.h"
 #include "preloader.h"
+#include "webloader.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -19,7 +19,7 @@ int main(int argc, char **argv)
     // A copy that outgrows a file-size limit must fail, not end the program.
     std::signal(SIGXFSZ, SIG_IGN);
     auto preloader = std::make_unique<Preloader>();
-    FlashEngine::prepareApplication();
+    WebLoader::prepareApplication();
     QApplication app(argc, argv);
     installFontSubstitutes();
 

@@ -28,9 +28,7 @@ public:
 
     explicit ClientDataSet(const QString &name);
 
-    QString name() const { return m_name; }
     void setFileName(const QString &contentPath) { m_fileName = contentPath; }
-    QString fileName() const { return m_fileName; }
 
     // Loads the file whole and makes the first record current; does nothing
     // when already open. Throws DataSetError.
@@ -44,8 +42,6 @@ public:
     // Throws DataSetError "<name>: Field '<field>' not found".
     int fieldByName(const QString &field) const;
     QString text(int field) const { return m_packet.value(m_current, field); }
-
-    const DataPacket &packet() const { return m_packet; }
 
 private:
     QString m_name;

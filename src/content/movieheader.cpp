@@ -24,4 +24,12 @@ MovieCheck checkMovieHeader(const QString &localPath)
     return declared > kMaxMovieSize ? MovieCheck::TooLarge : MovieCheck::Playable;
 }
 
+QString playableMovie(const QString &localPath, const QString &root)
+{
+    const QString canonical = regularFileInside(localPath, root);
+    if (canonical.isEmpty() || checkMovieHeader(canonical) != MovieCheck::Playable)
+        return QString();
+    return canonical;
+}
+
 } // namespace content

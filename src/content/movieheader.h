@@ -25,4 +25,10 @@ enum class MovieCheck {
 
 MovieCheck checkMovieHeader(const QString &localPath);
 
+// The canonical path of a movie the players may take: localPath, with every
+// link resolved, is a regular file inside root whose header is Playable.
+// Empty for anything else (a folder, a missing file, a link out of the tree,
+// a broken or oversized movie), which blanks a player.
+QString playableMovie(const QString &localPath, const QString &root);
+
 } // namespace content

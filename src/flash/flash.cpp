@@ -1,6 +1,8 @@
 #include "flash.h"
 
-#include "flashengine.h"
+#include "contentpath.h"
+#include "movieheader.h"
+#include "webloader.h"
 
 #include <QApplication>
 #include <QChildEvent>
@@ -10,51 +12,39 @@
 TShockwaveFlash::TShockwaveFlash(QWidget *parent) : QWidget(parent)
 {
     // Fails here, at the window's creation, when the engine's files are missing.
-    FlashEngine::instance();
+    WebLoader::checkInstalled();
     setFocusPolicy(Qt::StrongFocus);
     connect(qApp, &QApplication::focusChanged, this, &TShockwaveFlash::onFocusChanged);
 }
 
-TShockwaveFlash::~TShockwaveFlash()
-{
-    if (m_slot != 0) {
-        if (WebModule *players = WebModule::loaded())
-            players->closeSlot(m_slot);
-    }
-    // The view goes before the page it shows (a child of this control too).
-    delete m_view;
-}
+TShockwaveFlash::~TShockwaveFlash() = default;
 
 void TShockwaveFlash::paintEvent(QPaintEvent *)
 {
-    if (m_slotRequested)
+    if (m_playerRequested)
         return;
-    m_slotRequested = true;
-    QTimer::singleShot(0, this, &TShockwaveFlash::openSlot);
+    m_playerRequested = true;
+    QTimer::singleShot(0, this, &TShockwaveFlash::openPlayer);
 }
 
-void TShockwaveFlash::openSlot()
+void TShockwaveFlash::openPlayer()
 {
-    // Without the library the control stays blank; the loader said why.
-    if (WebModule *players = FlashEngine::instance()->players())
-        m_slot = players->openSlot(this, encodedUrl());
+    // Without the library the control stays blank; the loader told the
+    // person why and ends the program.
+    if (WebLibrary *library = WebLoader::library(WebLoader::OnFailure::EndProgram))
+        m_player = library->openPlayer(this, m_file);
 }
 
-void TShockwaveFlash::adoptSlotView(QWidget *view)
+void TShockwaveFlash::adoptPlayerView(QWidget *view)
 {
-    if (m_view) {
-        delete view;
-        return;
-    }
-    m_view = view;
-    watchInput(m_view);
+    watchInput(view);
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(m_view);
+    layout->addWidget(view);
     const bool hadFocus = hasFocus();
-    setFocusProxy(m_view);
+    setFocusProxy(view);
     if (hadFocus)
-        m_view->setFocus(Qt::OtherFocusReason);
+        view->setFocus(Qt::OtherFocusReason);
 }
 
 void TShockwaveFlash::watchInput(QObject *object)
@@ -99,12 +89,15 @@ bool TShockwaveFlash::takePersonsPress()
 
 void TShockwaveFlash::setMovie(const QString &path)
 {
-    m_url = FlashEngine::instance()->movieUrl(path);
+    // A folder (the configuration folder alone) or anything that is not a
+    // movie file of the tree blanks the control.
+    const QString tree = WebLoader::contentTree();
+    m_file = tree.isEmpty() ? QString() : content::playableMovie(content::toLocalPath(path), tree);
     m_showing = false;
     ++m_movieSerial;
-    if (m_slot != 0)
-        FlashEngine::instance()->players()->play(m_slot, encodedUrl());
-    Q_EMIT movieRequested(m_url);
+    if (m_player)
+        m_player->play(m_file);
+    Q_EMIT movieRequested(m_file);
 }
 
 void TShockwaveFlash::receiveCommand(const QString &command, const QString &args)
@@ -122,19 +115,17 @@ void TShockwaveFlash::receiveCommand(const QString &command, const QString &args
         Qt::QueuedConnection);
 }
 
-void TShockwaveFlash::receiveFirstFrame(const QString &url)
+void TShockwaveFlash::receiveFirstFrame()
 {
-    // Only the current movie's first frame counts.
-    if (m_showing || url != encodedUrl())
+    if (m_showing)
         return;
     m_showing = true;
     Q_EMIT firstFrameShown();
 }
 
-void TShockwaveFlash::receiveFailure(const QString &url)
+void TShockwaveFlash::receiveFailure()
 {
-    if (url == encodedUrl())
-        Q_EMIT movieFailed();
+    Q_EMIT movieFailed();
 }
 
 void TShockwaveFlash::onFocusChanged(QWidget *old, QWidget *now)

@@ -8,19 +8,20 @@
 // event loop, never from inside the engine's own callbacks, so a handler may
 // reload, hide or close whatever it likes.
 //
-// All controls share one engine page, in the web library (see WebModule); a
-// control shows its own slot of it in a web view. The library is loaded and
-// the slot opened once the control is first painted, so the window is on
-// screen before the web engine is even loaded.
+// The control's player lives in the web library (see weblibrary.h), which
+// owns its view; the control holds only the player's handle. The library is
+// loaded and the player opened once the control is first painted, so the
+// window is on screen before the web engine is even loaded.
 
 #include <QElapsedTimer>
 #include <QString>
-#include <QUrl>
 #include <QWidget>
 
-#include "webmodule.h"
+#include <memory>
 
-class TShockwaveFlash final : public QWidget, private FlashSlotOwner
+#include "weblibrary.h"
+
+class TShockwaveFlash final : public QWidget, private PlayerOwner
 {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(TShockwaveFlash)
@@ -30,8 +31,9 @@ public:
     ~TShockwaveFlash() override;
 
     void setMovie(const QString &path);
-    // The address the control plays, or an empty address while blank.
-    QUrl movieUrl() const { return m_url; }
+    // The movie file the control plays (canonical), or empty while blank:
+    // only a movie file inside the content tree plays.
+    QString movieFile() const { return m_file; }
     // True once the first frame of the current movie has been drawn.
     bool isShowingMovie() const { return m_showing; }
     // True, once, when a person pressed on the control (a pointer button or
@@ -48,30 +50,30 @@ Q_SIGNALS:
     void firstFrameShown();
     // The current movie could not be played; the control shows nothing.
     void movieFailed();
-    // Movie was written; url is empty when the control went blank.
-    void movieRequested(const QUrl &url);
+    // Movie was written; file is empty when the control went blank.
+    void movieRequested(const QString &file);
 
 protected:
     void paintEvent(QPaintEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    QWidget *slotWidget() override { return this; }
-    void adoptSlotView(QWidget *view) override;
+    QWidget *playerWidget() override { return this; }
+    void adoptPlayerView(QWidget *view) override;
     void receiveCommand(const QString &command, const QString &args) override;
-    void receiveFirstFrame(const QString &url) override;
-    void receiveFailure(const QString &url) override;
-    void openSlot();
+    void receiveFirstFrame() override;
+    void receiveFailure() override;
+    void openPlayer();
     void onFocusChanged(QWidget *old, QWidget *now);
-    QString encodedUrl() const { return m_url.toString(QUrl::FullyEncoded); }
 
     void watchInput(QObject *object);
 
-    QWidget *m_view = nullptr;
     QElapsedTimer m_lastPress; // invalid when no press is waiting
-    QUrl m_url;
-    int m_slot = 0;
+    QString m_file;
     int m_movieSerial = 0; // counts setMovie calls
     bool m_showing = false;
-    bool m_slotRequested = false;
+    bool m_playerRequested = false;
+    // Last, so that it goes first: the player's view leaves this control
+    // before the control's children are deleted.
+    std::unique_ptr<WebPlayer> m_player;
 };

@@ -4,10 +4,10 @@
 
 #include "clientdataset.h"
 #include "contentpath.h"
-#include "flashengine.h"
 #include "globals.h"
 #include "jpegimage.h"
 #include "selection.h"
+#include "webloader.h"
 
 #include <QGuiApplication>
 #include <QScreen>
@@ -73,21 +73,7 @@ TFRMmain::~TFRMmain()
 
 void TFRMmain::wireHandlers()
 {
-    const struct
-    {
-        RadioButton *button;
-        void (TFRMmain::*handler)(QObject *);
-    } selectors[] = {
-        {ui->rb1a, &TFRMmain::rb1aClick},   {ui->rb2a, &TFRMmain::rb2aClick},
-        {ui->rb3a, &TFRMmain::rb3aClick},   {ui->rb4a, &TFRMmain::rb4aClick},
-        {ui->rb5a, &TFRMmain::rb5aClick},   {ui->rbn11, &TFRMmain::rbn11Click},
-        {ui->rbn12, &TFRMmain::rbn12Click}, {ui->rbn13, &TFRMmain::rbn13Click},
-        {ui->rbn21, &TFRMmain::rbn21Click}, {ui->rbn22, &TFRMmain::rbn22Click},
-        {ui->rbn23, &TFRMmain::rbn23Click}, {ui->rbn31, &TFRMmain::rbn31Click},
-        {ui->rbn32, &TFRMmain::rbn32Click}, {ui->rbn33, &TFRMmain::rbn33Click},
-    };
-    for (const auto &selector : selectors)
-        connect(selector.button, &RadioButton::Click, this, selector.handler);
+    wireSelectors();
 
     connect(ui->SWFinf, &TShockwaveFlash::OnEnter, this, &TFRMmain::SWFinfEnter);
     connect(ui->SWFok, &TShockwaveFlash::OnFSCommand, this, &TFRMmain::SWFokFSCommand);
@@ -102,11 +88,14 @@ void TFRMmain::FormCreate(QObject *)
     m_configDirectory = m_baseDirectory + QStringLiteral("\\config\\");
     // Movies are served from the whole tree, so that a movie that is a link
     // to another file of the tree plays; nothing outside it is served.
-    FlashEngine::instance()->setContentRoot(m_baseDirectory);
+    WebLoader::setContentTree(m_baseDirectory);
     SWFmostra();
     for (std::size_t i = 0; i < 6; ++i)
         vetor[i] = 0;
-    // The highest year whose intro manual the tree holds.
+    // The highest year whose intro manual the tree holds. The base directory
+    // is read through FRMmain, which is set before this handler runs, as
+    // the activation and the web viewer read the window's fields: a handler
+    // run for another window (none today) would still read the main one's.
     for (int year = 1; year <= 5; ++year) {
         const QString n = QString::number(year);
         if (content::fileExists(FRMmain->m_baseDirectory + QStringLiteral("\\manuais\\") + n

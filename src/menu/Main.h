@@ -10,6 +10,8 @@
 // viewer or the diary (Main_activation.cpp); the hidden "Copia" button runs
 // the catalog copy (Main_catalog.cpp).
 
+#include "selection.h"
+
 #include <QString>
 #include <QWidget>
 
@@ -43,22 +45,12 @@ public:
     void SWFmostra();
     void SWFdesativa();
 
-    // Year and level buttons: each sets the series code, the label and the
-    // preview of its row.
-    void rb1aClick(QObject *sender);
-    void rb2aClick(QObject *sender);
-    void rb3aClick(QObject *sender);
-    void rb4aClick(QObject *sender);
-    void rb5aClick(QObject *sender);
-    void rbn11Click(QObject *sender);
-    void rbn12Click(QObject *sender);
-    void rbn13Click(QObject *sender);
-    void rbn21Click(QObject *sender);
-    void rbn22Click(QObject *sender);
-    void rbn23Click(QObject *sender);
-    void rbn31Click(QObject *sender);
-    void rbn32Click(QObject *sender);
-    void rbn33Click(QObject *sender);
+    // Year and level buttons, rb1aClick … rb5aClick and rbn11Click …
+    // rbn33Click: each sets the series code, the label and the preview of
+    // its row (Main_selection.cpp).
+#define DECLARE_SELECTOR_HANDLER(button) void button##Click(QObject *sender);
+    MENU_SELECTORS(DECLARE_SELECTOR_HANDLER)
+#undef DECLARE_SELECTOR_HANDLER
 
     // Activation.
     void SWFinfEnter(QObject *sender);
@@ -72,7 +64,8 @@ public:
 private:
     void FormCreate(QObject *sender);
     void wireHandlers();
-    void applyChoice(const char *button);
+    void wireSelectors();
+    void applyChoice(const selection::Row &row);
     void setSeriesCaption(const QString &caption);
     QString checkedManual() const;
     bool startManual(const QString &manual);

@@ -4,12 +4,12 @@
 
 #include "contentpath.h"
 #include "errorbox.h"
-#include "flashengine.h"
 #include "globals.h"
 #include "launcher.h"
 #include "selection.h"
 #include "treefile.h"
-#include "webmodule.h"
+#include "weblibrary.h"
+#include "webloader.h"
 
 #include <QDialog>
 #include <QMessageBox>
@@ -46,8 +46,11 @@ void TFRMmain::SWFsairFSCommand(QObject *, const QString &command, const QString
 
 // The manual of the checked button of the selector the series code came
 // from: a level code reads the level buttons, a year code the year buttons.
-// Before any choice (empty code) a checked year wins over a checked level,
-// as the years come last in the manual table.
+// Both groups keep their checked button (rb3a stays checked after rbn21 is
+// chosen), so a checked button alone does not say what the person chose
+// last; the series code, set by the last handler that ran, does. Before any
+// choice (empty code) a checked year wins over a checked level, as the years
+// come last in the manual table.
 QString TFRMmain::checkedManual() const
 {
     QAbstractButton *level = ui->levelGroup->checkedButton();
@@ -94,22 +97,24 @@ void TFRMmain::btokClick(QObject *)
             started = startManual(manual);
     }
     if (ui->rb2->isChecked()) {
-        if (WebModule *module = WebModule::instance()) {
+        if (WebLibrary *library = WebLoader::library(WebLoader::OnFailure::ReturnNone)) {
             QDialog *viewer =
-                module->createViewer(this, [] { return FRMmain ? FRMmain->seriesCode() : QString(); });
+                library->createViewer(this, [] { return FRMmain ? FRMmain->seriesCode() : QString(); });
             viewer->setWindowState(Qt::WindowMaximized);
             viewer->repaint();
             viewer->exec(); // the viewer deletes itself on close
         } else {
-            showErrorBox(this, QStringLiteral("Não foi possível abrir o navegador: %1").arg(WebModule::loadError()));
+            showErrorBox(this, QStringLiteral("Não foi possível abrir o navegador: %1").arg(WebLoader::loadError()));
         }
     }
     if (ui->rb3->isChecked())
         started = content::launchProgram(content::toLocalPath(m_baseDirectory),
                                          m_baseDirectory + QStringLiteral("\\agenda\\RedNotebookPortable.exe"));
     // The program just started comes up first; the movies follow.
-    if (started)
-        FlashEngine::holdPlayersBack(300);
+    if (started) {
+        if (WebLibrary *library = WebLoader::loadedLibrary())
+            library->holdPlayersBack(300);
+    }
     SWFmostra();
     for (std::size_t i = 0; i < 6; ++i)
         vetor[i] = 0;

@@ -62,7 +62,11 @@ void runWithProgress(QWidget *owner, const catalog::CopyPlan &plan)
 void TFRMmain::Button1Click(QObject *)
 {
     try {
-        // Read afresh on every press, so each press makes a whole pass.
+        // Read afresh on every press, so each press makes a whole pass: the
+        // dataset walks on from where the last pass stopped while it stays
+        // open, and the catalog may have been mended since (the action is
+        // for the people who maintain the collection, who press it again
+        // after fixing a record).
         m_cdxtb->close();
         m_cdxtb->setFileName(m_configDirectory + QStringLiteral("educ1.xml"));
         m_cdxtb->open();

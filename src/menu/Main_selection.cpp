@@ -1,28 +1,33 @@
+// The year and level buttons: each sets the series code, the label and the
+// preview of its row.
+
 #include "Main.h"
 
 #include "ui_Main.h"
 
 #include "selection.h"
 
-void TFRMmain::applyChoice(const char *button)
+void TFRMmain::applyChoice(const selection::Row &row)
 {
-    const selection::Choice choice = selection::choiceFor(QLatin1String(button));
-    m_seriesCode = choice.seriesCode;
-    setSeriesCaption(choice.caption);
-    ui->SWFinf->setMovie(m_configDirectory + choice.previewMovie);
+    m_seriesCode = QString::fromUtf8(row.code);
+    setSeriesCaption(QString::fromUtf8(row.caption));
+    ui->SWFinf->setMovie(m_configDirectory + QString::fromUtf8(row.movie));
 }
 
-void TFRMmain::rb1aClick(QObject *) { applyChoice("rb1a"); }
-void TFRMmain::rb2aClick(QObject *) { applyChoice("rb2a"); }
-void TFRMmain::rb3aClick(QObject *) { applyChoice("rb3a"); }
-void TFRMmain::rb4aClick(QObject *) { applyChoice("rb4a"); }
-void TFRMmain::rb5aClick(QObject *) { applyChoice("rb5a"); }
-void TFRMmain::rbn11Click(QObject *) { applyChoice("rbn11"); }
-void TFRMmain::rbn12Click(QObject *) { applyChoice("rbn12"); }
-void TFRMmain::rbn13Click(QObject *) { applyChoice("rbn13"); }
-void TFRMmain::rbn21Click(QObject *) { applyChoice("rbn21"); }
-void TFRMmain::rbn22Click(QObject *) { applyChoice("rbn22"); }
-void TFRMmain::rbn23Click(QObject *) { applyChoice("rbn23"); }
-void TFRMmain::rbn31Click(QObject *) { applyChoice("rbn31"); }
-void TFRMmain::rbn32Click(QObject *) { applyChoice("rbn32"); }
-void TFRMmain::rbn33Click(QObject *) { applyChoice("rbn33"); }
+// Each handler takes its button's row; ui->button fails to build when the
+// form has no such button, and the assertion when the table has no row.
+#define DEFINE_SELECTOR_HANDLER(button)                                                            \
+    void TFRMmain::button##Click(QObject *)                                                        \
+    {                                                                                              \
+        static_assert(selection::rowFor(#button) != nullptr, "no row for " #button);               \
+        applyChoice(*selection::rowFor(#button));                                                  \
+    }
+MENU_SELECTORS(DEFINE_SELECTOR_HANDLER)
+#undef DEFINE_SELECTOR_HANDLER
+
+void TFRMmain::wireSelectors()
+{
+#define WIRE_SELECTOR(button) connect(ui->button, &RadioButton::Click, this, &TFRMmain::button##Click);
+    MENU_SELECTORS(WIRE_SELECTOR)
+#undef WIRE_SELECTOR
+}

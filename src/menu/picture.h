@@ -17,7 +17,6 @@ public:
 
     QString jpegResource() const { return m_resource; }
     void setJpegResource(const QString &resource);
-    QImage image() const { return m_image; }
 
 protected:
     void paintEvent(QPaintEvent *event) override;

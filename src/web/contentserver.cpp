@@ -2,22 +2,15 @@
 
 namespace web {
 
-namespace {
-QString &server()
+static QString &server()
 {
     static QString host = QStringLiteral(CONTENT_SERVER);
     return host;
 }
-} // namespace
 
 QString contentServer()
 {
     return server();
-}
-
-void setContentServer(const QString &host)
-{
-    server() = host;
 }
 
 QUrl startPageFor(const QString &seriesCode)
@@ -35,3 +28,8 @@ QUrl startPageFor(const QString &seriesCode)
 }
 
 } // namespace web
+
+void apostilas_web_testing_set_content_server(const char *host)
+{
+    web::server() = QString::fromUtf8(host);
+}

@@ -18,7 +18,7 @@ class KeyRouter final : public QObject
     Q_DISABLE_COPY_MOVE(KeyRouter)
 
 public:
-    KeyRouter(QWebEngineView *view, QObject *parent = nullptr);
+    explicit KeyRouter(QWebEngineView *view, QObject *parent = nullptr);
 
     // True while the view is loading a page (the view's "busy").
     bool isBusy() const { return m_busy; }

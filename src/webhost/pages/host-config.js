@@ -10,8 +10,9 @@
 (function () {
   const nativeFetch = window.fetch.bind(window);
   window.fetch = function (input, init) {
-    const url = String(typeof input === "string" ? input : (input && input.url) || input);
-    if (!url.startsWith("swfhost:"))
+    const url = new URL(String(typeof input === "string" ? input : (input && input.url) || input),
+                        location.href).href;
+    if (!url.startsWith(location.protocol))
       return nativeFetch(input, init);
     return new Promise(function (resolve, reject) {
       const request = new XMLHttpRequest();
@@ -36,8 +37,10 @@ window.RufflePlayer = window.RufflePlayer || {};
 // script access (no ExternalInterface, no "javascript:" addresses), no
 // browser interaction and no network of their own; fscommand still reaches
 // the page, which hands it to the movie's own control.
+// The engine's files sit beside this script.
+const enginePublicPath = document.currentScript.src.replace(/[^/]*$/, "");
 window.RufflePlayer.config = {
-  publicPath: "swfhost://menu/engine/",
+  publicPath: enginePublicPath,
   polyfills: false,
   autoplay: "on",
   unmuteOverlay: "hidden",

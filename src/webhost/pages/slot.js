@@ -27,5 +27,5 @@
                         { value: transport.onmessage, writable: false, configurable: false });
 
   if (window.opener && typeof window.opener.slotReady === "function")
-    window.opener.slotReady(Number(location.hash.slice(1)), window);
+    window.opener.slotReady(location.hash.slice(1), window);
 })();

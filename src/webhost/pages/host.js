@@ -6,7 +6,6 @@
 // through its slot's own window (see slot.js), never through this page.
 (function () {
   "use strict";
-  const slotAddress = "swfhost://menu/engine/slot.html#";
   const openWindow = window.open.bind(window);
   // Nothing but this script opens windows.
   window.open = function () { return null; };
@@ -17,7 +16,7 @@
     Object.defineProperty(transport, "onmessage",
                           { value: transport.onmessage, writable: false, configurable: false });
   }
-  const slots = new Map(); // slot → { window, player, url, generation }
+  const slots = new Map(); // slot → { token, window, player, url, movie, generation }
 
   // This page is never shown, so it gets no animation frames of its own and
   // must not pause the players when it is found hidden: the engine's frame
@@ -111,7 +110,7 @@
         return;
       blank(slot);
       if (bridge)
-        bridge.movieFailed(id, url);
+        bridge.movieFailed(id, movie);
     });
     if (player.shadowRoot)
       watch.observe(player.shadowRoot, { childList: true, subtree: true });
@@ -121,16 +120,24 @@
       w.requestAnimationFrame(function () {
         w.requestAnimationFrame(function () {
           if (mine === slot.generation && bridge)
-            bridge.firstFrame(id, url);
+            bridge.firstFrame(id, movie);
         });
       });
     });
     api.load({ url: url }).catch(function () {});
   }
 
-  // Each slot window calls this as it loads.
-  window.slotReady = function (id, w) {
-    const slot = slots.get(id);
+  // Each slot window calls this as it loads, with the token its address
+  // carries: windows are matched to slots by token, whatever order they
+  // open in.
+  window.slotReady = function (token, w) {
+    let id = 0, slot = null;
+    for (const [key, value] of slots) {
+      if (value.token === token) {
+        id = key;
+        slot = value;
+      }
+    }
     if (!slot || slot.window)
       return;
     slot.window = w;
@@ -144,9 +151,10 @@
   const transport = qt.webChannelTransport;
   new QWebChannel(transport, function (channel) {
     bridge = channel.objects.bridge;
-    bridge.slotRequested.connect(function (id) {
-      slots.set(id, { window: null, player: null, url: "", movie: 0, generation: 0 });
-      openWindow(slotAddress + id, "_blank");
+    bridge.slotRequested.connect(function (id, address) {
+      const token = new URL(address).hash.slice(1);
+      slots.set(id, { token: token, window: null, player: null, url: "", movie: 0, generation: 0 });
+      openWindow(address, "_blank");
     });
     bridge.movieRequested.connect(function (id, url, movie) {
       const slot = slots.get(id);

@@ -1,0 +1,184 @@
+#include "webloader.h"
+
+#include "apptitle.h"
+#include "weblibrary.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QLibrary>
+#include <QMessageBox>
+
+#include <cstdio>
+
+#include <unistd.h>
+
+namespace {
+
+WebLibrary *s_library = nullptr;
+bool s_tried = false;
+QString s_error;
+QString s_contentTree;
+
+QString firstExisting(const QStringList &candidates, const QString &file)
+{
+    for (const QString &candidate : candidates) {
+        if (QFileInfo(candidate + file).isFile())
+            return QDir(candidate).canonicalPath();
+    }
+    return QString();
+}
+
+QString missingFile(const QString &file)
+{
+    return QDir::cleanPath(file);
+}
+
+const QString kLibraryName = QStringLiteral("/libapostilas_web.so");
+const QString kEngineScript = QStringLiteral("/ruffle.js");
+
+} // namespace
+
+void WebLoader::prepareApplication()
+{
+    // The animations are small and drawn by the engine's canvas renderer;
+    // software composition spares the start-up an OpenGL context (about a
+    // tenth of a second) and the memory of a GPU process, and behaves the
+    // same on the old school machines whose drivers are the least reliable.
+    if (!qEnvironmentVariableIsSet("QT_XCB_GL_INTEGRATION"))
+        qputenv("QT_XCB_GL_INTEGRATION", "none");
+    if (!qEnvironmentVariableIsSet("QT_QUICK_BACKEND"))
+        qputenv("QT_QUICK_BACKEND", "software");
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+
+    // The web engine takes its switches from this variable only (not from
+    // argv). All players share one renderer process. The engine's
+    // WebAssembly is compiled once, by the baseline compiler only, on the
+    // background threads while the page loads: compiling it a function at a
+    // time as it runs put most of a second of compilation on the page's
+    // thread for every new player, and the optimising tier only competes
+    // with the players for the processor. Sound is played from the program's
+    // own process instead of an extra one. The engine's page is never shown,
+    // and its timers must not be slowed down as a hidden page's are. No
+    // process the program needs runs unsandboxed, so the spare zygote kept
+    // for such processes (about 15 MB) is not started. Nothing the menu shows
+    // talks peer to peer or over QUIC: WebRTC may use no UDP that bypasses
+    // a proxy (with none set, none at all) and QUIC is off, whatever a page
+    // asks for.
+    QByteArray flags = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS");
+    for (const char *flag : {"--renderer-process-limit=1", "--disable-background-networking",
+                             "--disable-gpu", "--js-flags=--liftoff-only",
+                             "--disable-features=AudioServiceOutOfProcess",
+                             "--disable-background-timer-throttling", "--no-unsandboxed-zygote",
+                             "--force-webrtc-ip-handling-policy=disable_non_proxied_udp",
+                             "--disable-quic"}) {
+        if (!flags.contains(flag))
+            flags += ' ' + QByteArray(flag);
+    }
+    qputenv("QTWEBENGINE_CHROMIUM_FLAGS", flags.trimmed());
+
+    // The web engine's renderers run in a sandbox, which the engine refuses
+    // to set up for a process running as root (a lab machine's kiosk
+    // session, a container): the engine would not start at all. Only then
+    // is the sandbox turned off.
+    if (::geteuid() == 0)
+        qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+}
+
+QStringList WebLoader::librarySearchPath()
+{
+    const QString programDirectory = QCoreApplication::applicationDirPath();
+    return {programDirectory, programDirectory + QStringLiteral("/../lib/apostilas")};
+}
+
+QStringList WebLoader::engineSearchPath()
+{
+    const QString programDirectory = QCoreApplication::applicationDirPath();
+    return {programDirectory + QStringLiteral("/ruffle"),
+            programDirectory + QStringLiteral("/../share/apostilas/ruffle")};
+}
+
+QString WebLoader::libraryFile()
+{
+    const QString directory = firstExisting(librarySearchPath(), kLibraryName);
+    return directory.isEmpty() ? QString() : directory + kLibraryName;
+}
+
+QString WebLoader::engineDirectory()
+{
+    return firstExisting(engineSearchPath(), kEngineScript);
+}
+
+void WebLoader::checkInstalled()
+{
+    QString missing;
+    if (engineDirectory().isEmpty())
+        missing = missingFile(engineSearchPath().first() + kEngineScript);
+    else if (libraryFile().isEmpty())
+        missing = missingFile(librarySearchPath().first() + kLibraryName);
+    if (!missing.isEmpty())
+        throw Unavailable(QStringLiteral("O reprodutor de animações não foi encontrado: falta o arquivo %1.")
+                              .arg(missing)
+                              .toStdString());
+}
+
+WebLibrary *WebLoader::loadedLibrary()
+{
+    return s_library;
+}
+
+void WebLoader::setContentTree(const QString &root)
+{
+    const QFileInfo info(root);
+    s_contentTree = info.isDir() ? info.canonicalFilePath() : QString();
+    if (s_library)
+        s_library->setContentTree(s_contentTree);
+}
+
+QString WebLoader::contentTree()
+{
+    return s_contentTree;
+}
+
+QString WebLoader::loadError()
+{
+    return s_error;
+}
+
+WebLibrary *WebLoader::library(OnFailure onFailure)
+{
+    if (!s_library && !s_tried) {
+        s_tried = true;
+        const QString file = libraryFile();
+        const QString engine = engineDirectory();
+        if (file.isEmpty()) {
+            s_error = QStringLiteral("falta o arquivo %1").arg(missingFile(librarySearchPath().first() + kLibraryName));
+        } else if (engine.isEmpty()) {
+            s_error = QStringLiteral("falta o arquivo %1").arg(missingFile(engineSearchPath().first() + kEngineScript));
+        } else {
+            // Never unloaded: the web engine's own libraries cannot be.
+            QLibrary loaded(file);
+            loaded.setLoadHints(QLibrary::PreventUnloadHint);
+            const auto entry = reinterpret_cast<WebLibraryEntry>(loaded.resolve(APOSTILAS_WEB_LIBRARY_ENTRY));
+            if (entry) {
+                s_library = entry(engine);
+                s_library->setContentTree(s_contentTree);
+            } else
+                s_error = loaded.errorString();
+        }
+        if (!s_library)
+            std::fprintf(stderr, "%s\n", qPrintable(s_error));
+    }
+    if (!s_library && onFailure == OnFailure::EndProgram) {
+        const QString message = QStringLiteral("O reprodutor de animações não pôde ser aberto: %1").arg(s_error);
+        static bool told = false;
+        if (!told) {
+            told = true;
+            std::fprintf(stderr, "%s\n", qPrintable(message));
+            QMessageBox::critical(nullptr, content::applicationTitle(QCoreApplication::applicationFilePath()),
+                                  message);
+            QCoreApplication::exit(1);
+        }
+    }
+    return s_library;
+}

@@ -8,6 +8,7 @@
 #include "weblibrary.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QImage>
 #include <QLineEdit>
 #include <QSignalSpy>
@@ -18,6 +19,7 @@
 #include <QNetworkDatagram>
 #include <QUdpSocket>
 #include <QWebEnginePage>
+#include <QWebEngineProfile>
 #include <QVBoxLayout>
 #include <QWebEngineView>
 #include <QWidget>
@@ -246,9 +248,18 @@ void TestFlash::hiddenControlDrawsNothingAndTakesMovies()
     stage->flash->hide();
     QSignalSpy frames(stage->flash, &TShockwaveFlash::firstFrameShown);
     stage->flash->setMovie(m_tree.path() + QStringLiteral("\\config\\play.swf"));
-    testing::pause(1500);
-    QCOMPARE(magentaPixels(stage->window.grab().toImage()), 0);
+    // A control on screen beside it plays the same movie: once its first
+    // frame is up, the hidden one has had every chance to draw.
+    auto *other = new TShockwaveFlash(&stage->window);
+    other->setFixedSize(200, 150);
+    stage->window.layout()->addWidget(other);
+    QSignalSpy otherFrames(other, &TShockwaveFlash::firstFrameShown);
+    other->setMovie(m_tree.path() + QStringLiteral("\\config\\play.swf"));
+    WAIT_COMPARE(otherFrames.count(), 1, 30000);
+    QCOMPARE(magentaPixels(stage->flash->grab().toImage()), 0);
+    QCOMPARE(frames.count(), 0);
     QVERIFY(!stage->flash->movieFile().isEmpty());
+    delete other;
     stage->flash->show();
     WAIT_VERIFY(frames.count() >= 1, 30000);
     WAIT_VERIFY(magentaPixels(stage->window.grab().toImage()) > 5000, 10000);
@@ -283,13 +294,14 @@ void TestFlash::moviesAskedForWhileHeldBackPlayAfterwards()
     WAIT_COMPARE(frames.count(), 1, 30000);
     // While a program the menu started comes up, a new movie waits …
     QSignalSpy commands(stage->flash, &TShockwaveFlash::OnFSCommand);
-    WebLoader::loadedLibrary()->holdPlayersBack(4000);
+    QElapsedTimer held;
+    held.start();
+    WebLoader::loadedLibrary()->holdPlayersBack(1500);
     stage->flash->setMovie(m_tree.path() + QStringLiteral("\\config\\ok.swf"));
     QVERIFY(!stage->flash->isShowingMovie());
-    testing::pause(1500);
-    QCOMPARE(commands.count(), 0);
-    // … and plays once the hold is over, none of it lost.
+    // … and plays once the hold is over, not before, none of it lost.
     WAIT_COMPARE(commands.count(), 1, 30000);
+    QVERIFY2(held.elapsed() >= 1500, qPrintable(QString::number(held.elapsed())));
     QCOMPARE(commands.at(0).at(1).toString(), QStringLiteral("ok"));
     WAIT_VERIFY(stage->flash->isShowingMovie(), 10000);
 }
@@ -315,11 +327,18 @@ void TestFlash::moviesStayOffTheNetwork()
     QFETCH(QString, script);
     QTcpServer server;
     QVERIFY(server.listen(QHostAddress::LocalHost));
+    // Every connection counts; the sentinel's request, which the test makes
+    // through the web engine once the players' script has run, is the
+    // later event any connection of theirs would have come before.
     int connections = 0;
+    bool sentinel = false;
     connect(&server, &QTcpServer::newConnection, this, [&] {
         while (QTcpSocket *socket = server.nextPendingConnection()) {
             ++connections;
-            socket->deleteLater();
+            socket->setParent(&server);
+            connect(socket, &QTcpSocket::readyRead, socket, [&sentinel, socket] {
+                sentinel = sentinel || socket->readLine().contains("/sentinel");
+            });
         }
     });
     const QString address = QStringLiteral("http://127.0.0.1:%1").arg(server.serverPort());
@@ -339,9 +358,14 @@ void TestFlash::moviesStayOffTheNetwork()
     QVERIFY(view);
     const QUrl host = view->url();
     if (!script.isEmpty())
-        view->page()->runJavaScript(script.arg(address));
-    testing::pause(2000);
-    QCOMPARE(connections, 0);
+        evaluate(view->page(), script.arg(address) + QStringLiteral("; 'ran'"));
+    QWebEngineProfile sentinelProfile;
+    {
+        QWebEnginePage sentinelPage(&sentinelProfile);
+        sentinelPage.load(QUrl(address + QStringLiteral("/sentinel")));
+        WAIT_VERIFY(sentinel, 15000);
+    }
+    QCOMPARE(connections, 1);
     // No window appeared (earlier cases' windows may have gone meanwhile).
     const QWidgetList windowsAfter = QApplication::topLevelWidgets();
     for (QWidget *window : windowsAfter)

@@ -1,7 +1,8 @@
 #!/bin/bash
 # Installs what building, running and testing the menu need, only what is
 # missing: Debian packages (Qt 6, libjpeg, pugixml, fonts, Xvfb, clang for
-# the fuzzer) and the pinned Flash engine from npm. Safe to run again.
+# the fuzzer, the package tools and checkers) and the pinned Flash engine
+# from npm. Safe to run again.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -13,6 +14,7 @@ packages=(
     fonts-dejavu-core fonts-liberation2
     xvfb xauth
     clang libclang-rt-14-dev
+    dpkg-dev fakeroot lintian desktop-file-utils appstream xdotool x11-apps imagemagick
 )
 command -v npm >/dev/null 2>&1 || packages+=(nodejs npm)
 

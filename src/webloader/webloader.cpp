@@ -85,17 +85,19 @@ void WebLoader::prepareApplication()
         qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
 }
 
+// First the build tree's layout (everything beside the program), then the
+// installed one, relative to the program's folder.
 QStringList WebLoader::librarySearchPath()
 {
     const QString programDirectory = QCoreApplication::applicationDirPath();
-    return {programDirectory, programDirectory + QStringLiteral("/../lib/apostilas")};
+    return {programDirectory, programDirectory + QStringLiteral("/" APOSTILAS_LIBDIR_FROM_BIN)};
 }
 
 QStringList WebLoader::engineSearchPath()
 {
     const QString programDirectory = QCoreApplication::applicationDirPath();
     return {programDirectory + QStringLiteral("/ruffle"),
-            programDirectory + QStringLiteral("/../share/apostilas/ruffle")};
+            programDirectory + QStringLiteral("/" APOSTILAS_DATADIR_FROM_BIN "/ruffle")};
 }
 
 QString WebLoader::libraryFile()

@@ -3,6 +3,9 @@
 # the script that records the folder it was started in.
 set -uo pipefail
 script=$1
+# Its messages go to stderr here; with a display it would also put them up
+# in a window that waits for a person.
+unset DISPLAY WAYLAND_DISPLAY
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 mkdir -p "$work/bin"

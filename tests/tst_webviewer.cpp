@@ -285,6 +285,8 @@ void TestWebViewer::keysGoToThePageOnce()
     QWidget *page = view(viewer)->focusProxy();
     QVERIFY(page);
     page->setFocus(Qt::MouseFocusReason);
+    // Keys sent before the page has the focus would go nowhere.
+    WAIT_VERIFY(evaluate(view(viewer)->page(), QStringLiteral("document.hasFocus()")) == QLatin1String("true"), 10000);
     for (Qt::Key key : {Qt::Key_A, Qt::Key_Escape, Qt::Key_F1, Qt::Key_Backspace, Qt::Key_Left,
                         Qt::Key_Right, Qt::Key_Z})
         QTest::keyClick(page, key);

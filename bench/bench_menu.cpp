@@ -11,6 +11,9 @@
 //   web         10 activations with "Educativos" against a loopback server:
 //               prints each delay to the start page loaded
 //   catalog     the copy pass over a generated catalog of 100,000 records
+//   hidden      the processor share with the movies on screen, then with the
+//               window minimised, then whether showing it again reloaded or
+//               lost any movie
 // The current directory is the content tree, as for the menu.
 #include "Main.h"
 #include "benchclock.h"
@@ -42,6 +45,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 #include <functional>
+#include <map>
 #include <cstdio>
 #include <memory>
 #include <vector>
@@ -98,12 +102,25 @@ QStringList programProcesses()
     return family;
 }
 
-// Processor time (user + system) of all the program's processes, in clock ticks.
-long long processorTicks()
+// Processor time (user + system) of all the program's processes, in clock
+// ticks; with perThread, each thread's (by process and name) is added to it.
+long long processorTicks(std::map<QString, long long> *perThread = nullptr)
 {
     long long ticks = 0;
     const QStringList family = programProcesses();
     for (const QString &pid : family) {
+        if (perThread) {
+            const QStringList threads = QDir(QStringLiteral("/proc/%1/task").arg(pid)).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+            for (const QString &tid : threads) {
+                QFile task(QStringLiteral("/proc/%1/task/%2/stat").arg(pid, tid));
+                if (!task.open(QIODevice::ReadOnly))
+                    continue;
+                const QByteArray stat = task.readAll();
+                const QString name = QString::fromLatin1(stat.mid(stat.indexOf('(') + 1, stat.lastIndexOf(')') - stat.indexOf('(') - 1));
+                const QList<QByteArray> fields = stat.mid(stat.lastIndexOf(')') + 2).split(' ');
+                (*perThread)[pid + QLatin1Char(' ') + name] += fields.value(11).toLongLong() + fields.value(12).toLongLong();
+            }
+        }
         QFile file(QStringLiteral("/proc/%1/stat").arg(pid));
         if (!file.open(QIODevice::ReadOnly))
             continue;
@@ -178,6 +195,72 @@ void runMovies(TFRMmain &window)
                 std::printf("idle_cpu_percent %.0f\n", 100.0 * seconds / (elapsed.elapsed() / 1000.0));
                 std::fflush(stdout);
                 QCoreApplication::quit();
+            });
+        });
+    };
+    for (TShockwaveFlash *movie : movies)
+        QObject::connect(movie, &TShockwaveFlash::firstFrameShown, qApp, check);
+}
+
+// The processor share of the program's processes over the next
+// milliseconds, then done(share).
+// With BENCH_THREADS set, the busiest threads go to stderr.
+void measureProcessor(int milliseconds, std::function<void(double)> done)
+{
+    auto threads = std::make_shared<std::map<QString, long long>>();
+    const bool perThread = qEnvironmentVariableIsSet("BENCH_THREADS");
+    const long long before = processorTicks(perThread ? threads.get() : nullptr);
+    QElapsedTimer elapsed;
+    elapsed.start();
+    QTimer::singleShot(milliseconds, qApp, [before, elapsed, done, threads, perThread] {
+        std::map<QString, long long> after;
+        const double seconds = (processorTicks(perThread ? &after : nullptr) - before) / double(sysconf(_SC_CLK_TCK));
+        for (const auto &[thread, ticks] : after) {
+            const long long used = ticks - (threads->count(thread) ? threads->at(thread) : 0);
+            if (used > 0)
+                std::fprintf(stderr, "thread %-40s %lld ticks\n", qPrintable(thread), used);
+        }
+        done(100.0 * seconds / (elapsed.elapsed() / 1000.0));
+    });
+}
+
+// The movies playing on screen, then the window minimised, then shown
+// again: the processor share in each state, and whether anything was
+// reloaded or stopped showing on the way back.
+void runHidden(TFRMmain &window)
+{
+    const QList<TShockwaveFlash *> movies = window.findChildren<TShockwaveFlash *>();
+    static int reloads = 0;
+    for (TShockwaveFlash *movie : movies)
+        QObject::connect(movie, &TShockwaveFlash::movieRequested, qApp, [] { ++reloads; });
+    auto check = [movies, &window] {
+        for (TShockwaveFlash *movie : movies) {
+            if (!movie->isShowingMovie())
+                return;
+        }
+        static bool done = false;
+        if (done)
+            return;
+        done = true;
+        QTimer::singleShot(3000, qApp, [movies, &window] {
+            measureProcessor(5000, [movies, &window](double shown) {
+                std::printf("shown_cpu_percent %.1f\n", shown);
+                reloads = 0;
+                window.showMinimized();
+                QTimer::singleShot(3000, qApp, [movies, &window] {
+                    measureProcessor(5000, [movies, &window](double hidden) {
+                        std::printf("hidden_cpu_percent %.1f\n", hidden);
+                        window.showNormal();
+                        QTimer::singleShot(2000, qApp, [movies] {
+                            const bool showing = std::all_of(movies.begin(), movies.end(), [](TShockwaveFlash *movie) {
+                                return movie->isShowingMovie();
+                            });
+                            std::printf("after_restore_reloads %d\nafter_restore_showing %d\n", reloads, showing ? 1 : 0);
+                            std::fflush(stdout);
+                            QCoreApplication::quit();
+                        });
+                    });
+                });
             });
         });
     };
@@ -483,6 +566,8 @@ int main(int argc, char **argv)
         runWeb(*window);
     else if (mode == "preview")
         runPreviews(*window);
+    else if (mode == "hidden")
+        runHidden(*window);
     window->show();
     window->activateWindow();
     const int result = QApplication::exec();

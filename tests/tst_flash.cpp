@@ -4,6 +4,7 @@
 #include "contentpath.h"
 #include "flash.h"
 #include "movieaddresses.h"
+#include "pagetesting.h"
 #include "testsupport.h"
 #include "weblibrary.h"
 
@@ -66,7 +67,6 @@ private:
     std::unique_ptr<Stage> makeStage();
     // The control's slot page, once its movie has sent its first command.
     static QWebEnginePage *slotPage(TShockwaveFlash *flash);
-    static QString evaluate(QWebEnginePage *page, const QString &script);
     static int magentaPixels(const QImage &image);
 
     QTemporaryDir m_tree;
@@ -358,7 +358,7 @@ void TestFlash::moviesStayOffTheNetwork()
     QVERIFY(view);
     const QUrl host = view->url();
     if (!script.isEmpty())
-        evaluate(view->page(), script.arg(address) + QStringLiteral("; 'ran'"));
+        testing::evaluate(view->page(), script.arg(address) + QStringLiteral("; 'ran'"));
     QWebEngineProfile sentinelProfile;
     {
         QWebEnginePage sentinelPage(&sentinelProfile);
@@ -378,19 +378,6 @@ QWebEnginePage *TestFlash::slotPage(TShockwaveFlash *flash)
 {
     auto *view = qobject_cast<QWebEngineView *>(flash->focusProxy());
     return view ? view->page() : nullptr;
-}
-
-QString TestFlash::evaluate(QWebEnginePage *page, const QString &script)
-{
-    QString result;
-    bool answered = false;
-    page->runJavaScript(script, [&](const QVariant &value) {
-        result = value.toString();
-        answered = true;
-    });
-    if (!testing::waitUntil([&] { return answered; }, 10000))
-        return QStringLiteral("no answer");
-    return result;
 }
 
 void TestFlash::moviesRunNoScript_data()
@@ -438,8 +425,8 @@ void TestFlash::moviesRunNoScript()
     QVERIFY(page);
     // Two round trips through the page: anything the movie set off before
     // its command has run by then.
-    evaluate(page, QStringLiteral("1"));
-    QCOMPARE(evaluate(page, QStringLiteral("String(window.hostile) + ',' + String(opener.hostile)")),
+    testing::evaluate(page, QStringLiteral("1"));
+    QCOMPARE(testing::evaluate(page, QStringLiteral("String(window.hostile) + ',' + String(opener.hostile)")),
              QStringLiteral("undefined,undefined"));
     // The control still works: the movie can be replaced and sends again.
     stage->flash->setMovie(m_tree.path() + QStringLiteral("\\config\\ok.swf"));
@@ -547,7 +534,7 @@ void TestFlash::commandsComeOnlyFromTheirOwnControl()
     WAIT_COMPARE(theirs.count(), 1, 30000);
     QWebEnginePage *page = slotPage(stage->flash);
     QVERIFY(page);
-    evaluate(page, QStringLiteral(
+    testing::evaluate(page, QStringLiteral(
         "(function () {"
         "  for (var slot = 0; slot < 64; ++slot) {"
         "    try { opener.slotReady(slot, window); } catch (e) {}"

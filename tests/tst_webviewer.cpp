@@ -3,6 +3,7 @@
 #include "contentserver.h"
 #include "f_web.h"
 #include "keyrouter.h"
+#include "pagetesting.h"
 #include "testsupport.h"
 #include "webtesting.h"
 
@@ -109,7 +110,6 @@ private:
     void clickPage(Tfrmweb *viewer, int band);
     void click(Tfrmweb *viewer, const char *button);
     bool waitForTitle(Tfrmweb *viewer, const QString &title);
-    static QString evaluate(QWebEnginePage *page, const QString &script);
 
     std::unique_ptr<PageServer> m_server;
     QString m_code;
@@ -164,15 +164,6 @@ bool TestWebViewer::waitForTitle(Tfrmweb *viewer, const QString &expected)
     if (!reached)
         qWarning() << "title" << title(viewer) << view(viewer)->url() << viewer->keyRouter()->isBusy();
     return reached;
-}
-
-QString TestWebViewer::evaluate(QWebEnginePage *page, const QString &script)
-{
-    // Shared with the callback, which may come after a timed-out wait.
-    auto result = std::make_shared<std::optional<QString>>();
-    page->runJavaScript(script, [result](const QVariant &value) { *result = value.toString(); });
-    testing::waitUntil([&] { return result->has_value(); }, 10000);
-    return result->value_or(QString());
 }
 
 void TestWebViewer::startPages_data()
@@ -286,12 +277,12 @@ void TestWebViewer::keysGoToThePageOnce()
     QVERIFY(page);
     page->setFocus(Qt::MouseFocusReason);
     // Keys sent before the page has the focus would go nowhere.
-    WAIT_VERIFY(evaluate(view(viewer)->page(), QStringLiteral("document.hasFocus()")) == QLatin1String("true"), 10000);
+    WAIT_VERIFY(testing::evaluate(view(viewer)->page(), QStringLiteral("document.hasFocus()")) == QLatin1String("true"), 10000);
     for (Qt::Key key : {Qt::Key_A, Qt::Key_Escape, Qt::Key_F1, Qt::Key_Backspace, Qt::Key_Left,
                         Qt::Key_Right, Qt::Key_Z})
         QTest::keyClick(page, key);
     // The page has seen the last key: whatever the others did is done.
-    WAIT_VERIFY(evaluate(view(viewer)->page(), QStringLiteral("keys.join()")).endsWith(QLatin1String("z")), 10000);
+    WAIT_VERIFY(testing::evaluate(view(viewer)->page(), QStringLiteral("keys.join()")).endsWith(QLatin1String("z")), 10000);
     QCOMPARE(title(viewer), QStringLiteral("page2")); // Backspace did not go back
     QCOMPARE(keysAtWindow, 0);
     QVERIFY(viewer->isVisible());                     // nor did Escape close it

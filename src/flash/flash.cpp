@@ -8,6 +8,7 @@
 #include <QChildEvent>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <QWindow>
 
 TShockwaveFlash::TShockwaveFlash(QWidget *parent) : QWidget(parent)
 {
@@ -31,8 +32,50 @@ void TShockwaveFlash::openPlayer()
 {
     // Without the library the control stays blank; the loader told the
     // person why and ends the program.
-    if (WebLibrary *library = WebLoader::library(WebLoader::OnFailure::EndProgram))
+    if (WebLibrary *library = WebLoader::library(WebLoader::OnFailure::EndProgram)) {
         m_player = library->openPlayer(this, m_file);
+        watchWindow();
+        if (!m_onScreen)
+            m_player->setOnScreen(false);
+    }
+}
+
+void TShockwaveFlash::watchWindow()
+{
+    // The window's state changes reach its widget; whether it is exposed
+    // (not minimised, not entirely covered where the display server says
+    // so) reaches its window handle.
+    QWidget *top = window();
+    if (top && top->windowHandle() && m_watchedWindow != top->windowHandle()) {
+        top->installEventFilter(this);
+        top->windowHandle()->installEventFilter(this);
+        m_watchedWindow = top->windowHandle();
+    }
+    updateOnScreen();
+}
+
+void TShockwaveFlash::updateOnScreen()
+{
+    const QWidget *top = window();
+    const QWindow *handle = top ? top->windowHandle() : nullptr;
+    const bool onScreen = isVisible() && handle && handle->isExposed() && !(top->windowState() & Qt::WindowMinimized);
+    if (onScreen == m_onScreen)
+        return;
+    m_onScreen = onScreen;
+    if (m_player)
+        m_player->setOnScreen(onScreen);
+}
+
+void TShockwaveFlash::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    updateOnScreen();
+}
+
+void TShockwaveFlash::hideEvent(QHideEvent *event)
+{
+    QWidget::hideEvent(event);
+    updateOnScreen();
 }
 
 void TShockwaveFlash::adoptPlayerView(QWidget *view)
@@ -59,6 +102,11 @@ void TShockwaveFlash::watchInput(QObject *object)
 bool TShockwaveFlash::eventFilter(QObject *watched, QEvent *event)
 {
     switch (event->type()) {
+    case QEvent::Expose:
+    case QEvent::WindowStateChange:
+        if (m_player)
+            QMetaObject::invokeMethod(this, &TShockwaveFlash::updateOnScreen, Qt::QueuedConnection);
+        break;
     case QEvent::ChildAdded:
         if (auto *added = static_cast<QChildEvent *>(event)->child(); added && added->isWidgetType())
             watchInput(added);

@@ -55,6 +55,8 @@ Q_SIGNALS:
 
 protected:
     void paintEvent(QPaintEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
@@ -67,12 +69,18 @@ private:
     void onFocusChanged(QWidget *old, QWidget *now);
 
     void watchInput(QObject *object);
+    // Whether anyone can see the control, told to the player when it
+    // changes: its window minimised or covered, or the control hidden.
+    void watchWindow();
+    void updateOnScreen();
 
     QElapsedTimer m_lastPress; // invalid when no press is waiting
     QString m_file;
     int m_movieSerial = 0; // counts setMovie calls
     bool m_showing = false;
     bool m_playerRequested = false;
+    bool m_onScreen = true;
+    QObject *m_watchedWindow = nullptr;
     // Last, so that it goes first: the player's view leaves this control
     // before the control's children are deleted.
     std::unique_ptr<WebPlayer> m_player;

@@ -23,6 +23,8 @@ Q_SIGNALS:
     // and the slot's commands carry the number of the movie they concern.
     void movieRequested(int slot, const QString &url, int movie);
     void slotClosed(int slot);
+    // Whether the slot's control can be seen: its player is paused while not.
+    void slotShown(int slot, bool shown);
     // To the host.
     void pageReady();
     void firstFrameShown(int slot, int movie);

@@ -53,6 +53,11 @@ public:
         if (m_host)
             m_host->play(m_slot, movieFile);
     }
+    void setOnScreen(bool onScreen) override
+    {
+        if (m_host)
+            m_host->setOnScreen(m_slot, onScreen);
+    }
 
 private:
     QPointer<PlayerHost> m_host;
@@ -146,6 +151,16 @@ void PlayerHost::play(int slot, const QString &movieFile)
         Q_EMIT m_bridge->movieRequested(slot, state.url, state.movie);
 }
 
+void PlayerHost::setOnScreen(int slot, bool onScreen)
+{
+    const auto found = m_slots.find(slot);
+    if (found == m_slots.end() || found->second->onScreen == onScreen)
+        return;
+    found->second->onScreen = onScreen;
+    if (m_ready)
+        Q_EMIT m_bridge->slotShown(slot, onScreen);
+}
+
 void PlayerHost::holdBack(int milliseconds)
 {
     m_holdTimer.start(milliseconds);
@@ -201,6 +216,8 @@ void PlayerHost::askForWindow(int slot)
 {
     const Slot &state = *m_slots.at(slot);
     Q_EMIT m_bridge->slotRequested(slot, movies::slotPageUrl(state.token).toString(QUrl::FullyEncoded));
+    if (!state.onScreen)
+        Q_EMIT m_bridge->slotShown(slot, false);
     Q_EMIT m_bridge->movieRequested(slot, state.url, state.movie);
 }
 

@@ -71,11 +71,13 @@ private:
         // any earlier one (already on their way when it was replaced) are
         // dropped.
         int movie = 1;
+        bool onScreen = true;
         std::unique_ptr<PlayerPage> page;
         QPointer<QWebEngineView> view;
     };
 
     void play(int slot, const QString &movieFile);
+    void setOnScreen(int slot, bool onScreen);
     void closeSlot(int slot);
     QWebEnginePage *makeWindow();
     bool claimWindow(PlayerPage *page, const QUrl &url);

@@ -52,6 +52,10 @@ public:
     // Plays a movie file of the content tree; an empty path, or a file the
     // players may not take, blanks the player.
     virtual void play(const QString &movieFile) = 0;
+    // Whether anyone can see the control: a player off screen (its window
+    // minimised or covered, the control hidden) is paused where it is, and
+    // goes on from there when it is back.
+    virtual void setOnScreen(bool onScreen) = 0;
 };
 
 class WebLibrary

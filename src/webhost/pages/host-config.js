@@ -32,6 +32,40 @@
     });
   };
 })();
+// The menu takes no gamepad input: asking for gamepads (the engine does on
+// every frame) would start the browser polling them sixty times a second
+// for as long as the page lives.
+Object.defineProperty(Navigator.prototype, "getGamepads", { value: function () { return []; } });
+// Each player makes a sound output of its own, which the browser feeds
+// continuously once it runs, silence included: a few per cent of a core for
+// the four players of menu animations that mostly play no sound. An output
+// stays suspended until a movie first plays a sound; until then the
+// engine's own requests to run it are only noted.
+(function () {
+  const NativeAudioContext = window.AudioContext;
+  if (!NativeAudioContext)
+    return;
+  const nativeResume = NativeAudioContext.prototype.resume;
+  const sounding = new WeakSet();
+  window.AudioContext = class extends NativeAudioContext {
+    constructor(options) {
+      super(options);
+      super.suspend();
+    }
+    resume() {
+      return sounding.has(this) ? super.resume() : Promise.resolve();
+    }
+  };
+  const nativeStart = AudioScheduledSourceNode.prototype.start;
+  AudioScheduledSourceNode.prototype.start = function () {
+    const context = this.context;
+    if (!sounding.has(context)) {
+      sounding.add(context);
+      nativeResume.call(context);
+    }
+    return nativeStart.apply(this, arguments);
+  };
+})();
 window.RufflePlayer = window.RufflePlayer || {};
 // Movies come from whatever medium the school was handed. They get no
 // script access (no ExternalInterface, no "javascript:" addresses), no

@@ -73,6 +73,22 @@
     frameCallbacks.delete(id);
   };
 
+  // Nobody can see the slot: its player stops where it is (the engine
+  // suspends its frames, scripts and sound) and goes on from there once the
+  // slot is seen again. A player already suspended otherwise is left so.
+  function pauseOrResume(slot) {
+    const api = slot.player && slot.player.ruffle();
+    if (!api)
+      return;
+    if (!slot.onScreen && !api.suspended) {
+      api.suspend();
+      slot.pausedHere = true;
+    } else if (slot.onScreen && slot.pausedHere) {
+      slot.pausedHere = false;
+      api.resume();
+    }
+  }
+
   function blank(slot) {
     if (slot.player) {
       slot.player.remove();
@@ -114,7 +130,9 @@
     });
     if (player.shadowRoot)
       watch.observe(player.shadowRoot, { childList: true, subtree: true });
+    slot.pausedHere = false;
     player.addEventListener("loadeddata", function () {
+      pauseOrResume(slot);
       // Two of the slot's own animation frames: the first frame has then
       // been drawn where the user sees it.
       w.requestAnimationFrame(function () {
@@ -153,7 +171,8 @@
     bridge = channel.objects.bridge;
     bridge.slotRequested.connect(function (id, address) {
       const token = new URL(address).hash.slice(1);
-      slots.set(id, { token: token, window: null, player: null, url: "", movie: 0, generation: 0 });
+      slots.set(id, { token: token, window: null, player: null, url: "", movie: 0, generation: 0,
+                      onScreen: true, pausedHere: false });
       openWindow(address, "_blank");
     });
     bridge.movieRequested.connect(function (id, url, movie) {
@@ -163,6 +182,13 @@
       slot.url = url;
       slot.movie = movie;
       show(id);
+    });
+    bridge.slotShown.connect(function (id, shown) {
+      const slot = slots.get(id);
+      if (!slot)
+        return;
+      slot.onScreen = shown;
+      pauseOrResume(slot);
     });
     bridge.slotClosed.connect(function (id) {
       const slot = slots.get(id);

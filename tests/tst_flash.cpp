@@ -56,6 +56,8 @@ private Q_SLOTS:
     void aMovieThatNeverEndsStopsNoOther();
     void aReplacedMovieSaysNothingMore();
     void marginsShowTheMoviesBackground();
+    void playersPauseWhileNobodySeesThem_data();
+    void playersPauseWhileNobodySeesThem();
 
 private:
     struct Stage
@@ -698,6 +700,56 @@ void TestFlash::marginsShowTheMoviesBackground()
     };
     const QColor magenta(255, 0, 255);
     WAIT_COMPARE(margin(), (QList<QColor>{magenta, magenta}), 10000);
+}
+
+void TestFlash::playersPauseWhileNobodySeesThem_data()
+{
+    QTest::addColumn<bool>("minimise"); // else the control is hidden
+    QTest::newRow("window minimised") << true;
+    QTest::newRow("control hidden") << false;
+}
+
+void TestFlash::playersPauseWhileNobodySeesThem()
+{
+    QFETCH(bool, minimise);
+    // Both movies send a command on every loop. The one in the other
+    // window keeps time: while it sends ten, the unseen one sends none.
+    swf::MovieSpec ticking = testing::movieSpec("TICK");
+    ticking.loadSendsCommand = true;
+    ticking.loadRepeats = true;
+    ticking.frameRate = 30;
+    ticking.frameCount = 2;
+    ticking.loadCommand = {"tick", ""};
+    testing::writeMovie(m_config + QStringLiteral("/tick.swf"), ticking);
+    auto unseen = makeStage();
+    auto clock = makeStage();
+    clock->window.move(unseen->window.geometry().topRight() + QPoint(20, 0));
+    QSignalSpy unseenTicks(unseen->flash, &TShockwaveFlash::OnFSCommand);
+    QSignalSpy clockTicks(clock->flash, &TShockwaveFlash::OnFSCommand);
+    QSignalSpy reloads(unseen->flash, &TShockwaveFlash::movieRequested);
+    unseen->flash->setMovie(m_tree.path() + QStringLiteral("\\config\\tick.swf"));
+    clock->flash->setMovie(m_tree.path() + QStringLiteral("\\config\\tick.swf"));
+    WAIT_VERIFY(unseenTicks.count() >= 3 && clockTicks.count() >= 3, 30000);
+    const qsizetype requests = reloads.count();
+    if (minimise)
+        unseen->window.showMinimized();
+    else
+        unseen->flash->hide();
+    // Commands already on their way when it went out of sight may arrive.
+    qsizetype settled = clockTicks.count() + 3;
+    WAIT_VERIFY(clockTicks.count() >= settled, 10000);
+    const qsizetype paused = unseenTicks.count();
+    settled = clockTicks.count() + 10;
+    WAIT_VERIFY(clockTicks.count() >= settled, 10000);
+    QCOMPARE(unseenTicks.count(), paused);
+    // Seen again, it goes on where it was: no reload.
+    if (minimise)
+        unseen->window.showNormal();
+    else
+        unseen->flash->show();
+    WAIT_VERIFY(unseenTicks.count() > paused + 3, 10000);
+    QCOMPARE(reloads.count(), requests);
+    QVERIFY(unseen->flash->isShowingMovie());
 }
 
 MENU_TEST_MAIN(TestFlash)

@@ -52,6 +52,96 @@ preview_p95=$(awk '$1 == "preview_ms_p95" {print $2}' "$work/preview.txt")
 web_median=$(awk '$1 == "web_ms_median" {print $2}' "$work/web.txt")
 web_p95=$(awk '$1 == "web_ms_p95" {print $2}' "$work/web.txt")
 
+# The processor while the menu waits, with its window on screen and then
+# minimised: the demo tree's animated movies, and four movies whose frames
+# never change (one colour, no motion).
+(cd "$demo" && "$bin/bench_menu" hidden 2>/dev/null) > "$work/hidden.txt"
+cp -r "$demo" "$work/static"
+for movie in logo:121:69 ano:373:280 1ano:373:280 Ok:48:23 Sair:48:23; do
+    IFS=: read -r name width height <<< "$movie"
+    "$bin/swfgen" "$work/static/config/$name.swf" "$width" "$height" "" ff00ff 000000 --still
+done
+(cd "$work/static" && "$bin/bench_menu" hidden 2>/dev/null) > "$work/static.txt"
+shown_cpu=$(awk '$1 == "shown_cpu_percent" {print $2}' "$work/hidden.txt")
+hidden_cpu=$(awk '$1 == "hidden_cpu_percent" {print $2}' "$work/hidden.txt")
+restored=$(awk '$1 == "after_restore_reloads" {r = $2} $1 == "after_restore_showing" {s = $2} END {print (r == 0 && s == 1) ? "no reload, all four showing" : "RELOADED OR LOST"}' "$work/hidden.txt")
+static_cpu=$(awk '$1 == "shown_cpu_percent" {print $2}' "$work/static.txt")
+
+# The peer: Debian's chromium with the same engine build and the same four
+# demo movies at the menu's sizes in one page, served from a loopback
+# server, fresh profile, processor share between 10 s and 15 s.
+peer_cpu="—"
+peer_static_cpu="—"
+one_movie="—"
+if command -v chromium >/dev/null 2>&1; then
+    peer_dir="$work/peer"
+    mkdir -p "$peer_dir"
+    cp build/bin/ruffle/*.js build/bin/ruffle/*.wasm "$peer_dir/"
+    peer_page() { # tree → page with the four movies
+        local tree=$1 page=$2
+        for m in logo 1ano Ok Sair; do cp "$tree/config/$m.swf" "$peer_dir/$page-$m.swf"; done
+        cat > "$peer_dir/$page.html" <<HTML
+<!doctype html><html><body style="margin:0">
+<script>window.RufflePlayer = {config: {autoplay: "on", unmuteOverlay: "hidden", splashScreen: false, preferredRenderer: "canvas", letterbox: "off"}};</script>
+<script src="ruffle.js"></script>
+<div id="s"></div>
+<script>
+for (const [m, w, h] of [["logo", 121, 69], ["1ano", 373, 280], ["Ok", 48, 23], ["Sair", 48, 23]]) {
+  const p = window.RufflePlayer.newest().createPlayer();
+  p.style.width = w + "px"; p.style.height = h + "px"; p.style.display = "inline-block";
+  document.getElementById("s").appendChild(p);
+  p.ruffle().load("$page-" + m + ".swf");
+}
+</script></body></html>
+HTML
+    }
+    peer_page "$demo" demo
+    peer_page "$work/static" static
+    cat > "$peer_dir/one.html" <<HTML
+<!doctype html><html><body style="margin:0">
+<script>window.RufflePlayer = {config: {autoplay: "on", unmuteOverlay: "hidden", splashScreen: false, preferredRenderer: "canvas", letterbox: "off"}};</script>
+<script src="ruffle.js"></script>
+<script>
+const p = window.RufflePlayer.newest().createPlayer();
+p.style.width = "373px"; p.style.height = "280px";
+document.body.appendChild(p);
+p.addEventListener("loadeddata", () => requestAnimationFrame(() => requestAnimationFrame(() => { document.title = "shown"; })));
+p.ruffle().load("demo-1ano.swf");
+</script></body></html>
+HTML
+    (cd "$peer_dir" && exec python3 -m http.server --bind 127.0.0.1 8719 >/dev/null 2>&1) &
+    server=$!
+    sleep 1
+    ticks_of_tree() { # pid → user+system ticks of it and its descendants
+        local total=0 pid
+        for pid in $1 $(pgrep -P "$1" 2>/dev/null; for c in $(pgrep -P "$1"); do pgrep -P "$c"; done); do
+            [[ -r /proc/$pid/stat ]] || continue
+            total=$((total + $(awk '{sub(/.*\) /, ""); print $12 + $13}' "/proc/$pid/stat")))
+        done
+        echo "$total"
+    }
+    peer_run() { # page → processor share
+        local profile
+        profile=$(mktemp -d)
+        chromium --no-sandbox --user-data-dir="$profile" --no-first-run --no-default-browser-check \
+            --window-size=800,600 "http://127.0.0.1:8719/$1.html" >/dev/null 2>&1 &
+        local browser=$!
+        sleep 10
+        local before after
+        before=$(ticks_of_tree "$browser")
+        sleep 5
+        after=$(ticks_of_tree "$browser")
+        kill "$browser" 2>/dev/null; wait "$browser" 2>/dev/null || true
+        rm -rf "$profile"
+        awk -v t=$((after - before)) -v hz="$(getconf CLK_TCK)" 'BEGIN {printf "%.1f", 100 * t / hz / 5}'
+    }
+    one_movie=$(repeat "$runs" time_to_mark "$demo" "$bin/bench_bare_webview" shown http://127.0.0.1:8719/one.html | median)
+    peer_cpu=$(peer_run demo)
+    peer_static_cpu=$(peer_run static)
+    kill "$server" 2>/dev/null || true
+fi
+ticks_ratio() { [[ $2 == — ]] && echo — || awk -v a="$1" -v b="$2" 'BEGIN {printf "%.2f×", a / b}'; }
+
 "$bin/bench_menu" catalog > "$work/catalog.txt" 2>/dev/null
 "$bin/bench_menu" lookup >> "$work/catalog.txt" 2>/dev/null
 get() { awk -v k="$1" '$1 == k {print $2}' "$work/catalog.txt"; }
@@ -64,8 +154,12 @@ cat <<TABLE
 |---|---|---|---|---|
 | Window: start → main window painted | ${menu_window} ms | bare Qt window ${bare_window} ms | $(ratio "$menu_window" "$bare_window") | ≤ 1.5× |
 | Animations: start → four first frames | ${menu_movies} ms | one bare web view ${bare_view} ms | $(ratio "$menu_movies" "$bare_view") | ≤ 1000 ms and ≤ 2× |
+| Floor: one bare web view playing one movie on the same engine | ${one_movie} ms | one bare web view ${bare_view} ms | $(ticks_ratio "$one_movie" "$bare_view") | — |
 | Memory (PSS, four movies playing) | ${pss_mb} MB | — | — | ≤ 300 MB |
 | Processor while the menu waits (four movies playing, 5 s) | ${idle_cpu} % of one core | — | — | — |
+| Processor, demo movies on screen (5 s) | ${shown_cpu} % of one core | chromium, same engine and movies in one page ${peer_cpu} % | $(ticks_ratio "$shown_cpu" "$peer_cpu") | ≤ the browser |
+| Processor, four static movies on screen (5 s) | ${static_cpu} % of one core | chromium, same ${peer_static_cpu} % | $(ticks_ratio "$static_cpu" "$peer_static_cpu") | ≤ 3 % |
+| Processor, window minimised (5 s) | ${hidden_cpu} % of one core | on screen ${shown_cpu} % | — | ≤ 1 %; then shown again: ${restored} |
 | Series change: click → new preview's first frame (10 runs) | median ${preview_median} ms (p95 ${preview_p95}) | — | — | — |
 | Activation: second preview click → reader running (50 runs) | p95 ${act_p95} ms (median ${act_median}) | — | — | p95 < 50 ms |
 | Web viewer: "Educativos" → start page loaded (10 runs) | median ${web_median} ms (p95 ${web_p95}) | — | — | < 500 ms |

@@ -13,7 +13,7 @@ fail() { echo "check-package: $*" >&2; exit 1; }
 
 echo "== file list"
 dpkg-deb -c "$deb" | awk '{print $6}' | sed 's#^\./#/#' > "$work/files"
-for wanted in /usr/bin/apostilas /usr/bin/apostilas-abrir \
+for wanted in /usr/bin/apostilas /usr/bin/apostilas-abrir /usr/bin/apostilas-verificar \
     /usr/lib/x86_64-linux-gnu/apostilas/libapostilas_web.so \
     /usr/share/apostilas/ruffle/ruffle.js /usr/share/apostilas/autorun.sh \
     /usr/share/applications/br.com.lumivark.apostilas.desktop \
@@ -25,6 +25,7 @@ for wanted in /usr/bin/apostilas /usr/bin/apostilas-abrir \
     /usr/share/icons/hicolor/128x128/apps/br.com.lumivark.apostilas.png \
     /usr/share/icons/hicolor/scalable/apps/br.com.lumivark.apostilas.svg \
     /usr/share/man/man1/apostilas.1.gz /usr/share/man/man1/apostilas-abrir.1.gz \
+    /usr/share/man/man1/apostilas-verificar.1.gz \
     /usr/share/doc/apostilas/copyright /usr/share/doc/apostilas/changelog.Debian.gz \
     /usr/share/doc/apostilas/ruffle/LICENSE_MIT /usr/share/doc/apostilas/ruffle/LICENSE_APACHE; do
     grep -qx "$wanted" "$work/files" || fail "missing from the package: $wanted"
@@ -45,9 +46,13 @@ desktop-file-validate "$work"/root/usr/share/applications/*.desktop
 appstreamcli validate --no-net "$work/root/usr/share/metainfo/br.com.lumivark.apostilas.metainfo.xml"
 man -l "$work/root/usr/share/man/man1/apostilas.1.gz" >/dev/null 2>&1 || fail "apostilas(1) does not format"
 
-echo "== the unpacked menu on a content tree"
+echo "== the unpacked checker on the demo tree"
 tree="$work/Coleção Demo"
 cp -r build/demo "$tree"
+"$work/root/usr/bin/apostilas-verificar" "$tree" | tail -1
+"$work/root/usr/bin/apostilas-verificar" --json "$tree" | grep -q '"saida": 0' || fail "the demo tree does not check clean"
+
+echo "== the unpacked menu on a content tree"
 # The tree's reader records what it was asked to open.
 printf '#!/bin/sh\nprintf "%%s\\n" "$@" > "%s/reader.txt"\n' "$work" > "$tree/manuais/READER.exe"
 chmod +x "$tree/manuais/READER.exe"

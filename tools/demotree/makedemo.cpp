@@ -2,6 +2,7 @@
 //   config/   the menu's movies and the catalog educ1.xml
 //   manuais/  intro files and manuals (small PDFs that say what they are)
 //   proj.exe  the file the maintenance action copies
+//   agenda/   the diary: a script that opens the demo's diary page
 //   escolas/  catalog folders, some marked for the copy
 #include "swfwriter.h"
 
@@ -112,6 +113,15 @@ int main(int argc, char **argv)
                              pdf(std::string("Nivel ") + name, "Manual (demonstracao)"));
 
     ok = ok && writeText(root / "proj.exe", "demo project file\n");
+    // The diary: on this system a script that opens the demo's diary page
+    // with the desktop's own application.
+    const fs::path diary = root / "agenda" / "RedNotebookPortable.exe";
+    fs::create_directories(diary.parent_path(), error);
+    ok = ok && !error && writeText(root / "agenda" / "agenda.txt", "Agenda (demonstracao)\n");
+    ok = ok && writeText(diary, "#!/bin/sh\nexec xdg-open \"$(dirname \"$0\")/agenda.txt\"\n");
+    fs::permissions(diary, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec
+                               | fs::perms::others_read | fs::perms::others_exec, error);
+    ok = ok && !error;
     for (const char *folder : {"escolas/norte", "escolas/sul", "escolas/leste"})
         fs::create_directories(root / folder, error);
     ok = ok && !error;

@@ -39,28 +39,38 @@ Object.defineProperty(Navigator.prototype, "getGamepads", { value: function () {
 // Each player makes a sound output of its own, which the browser feeds
 // continuously once it runs, silence included: a few per cent of a core for
 // the four players of menu animations that mostly play no sound. An output
-// stays suspended until a movie first plays a sound; until then the
+// runs as the engine starts its movie (the engine holds the movie back
+// while its output is not running), and is suspended a second later unless
+// the movie has played a sound; the first sound runs it again. Meanwhile the
 // engine's own requests to run it are only noted.
 (function () {
   const NativeAudioContext = window.AudioContext;
   if (!NativeAudioContext)
     return;
   const nativeResume = NativeAudioContext.prototype.resume;
+  const nativeSuspend = NativeAudioContext.prototype.suspend;
   const sounding = new WeakSet();
+  const idle = new WeakSet();
   window.AudioContext = class extends NativeAudioContext {
     constructor(options) {
       super(options);
-      super.suspend();
+      setTimeout(() => {
+        if (!sounding.has(this)) {
+          idle.add(this);
+          nativeSuspend.call(this);
+        }
+      }, 1000);
     }
     resume() {
-      return sounding.has(this) ? super.resume() : Promise.resolve();
+      return idle.has(this) ? Promise.resolve() : nativeResume.call(this);
     }
   };
   const nativeStart = AudioScheduledSourceNode.prototype.start;
   AudioScheduledSourceNode.prototype.start = function () {
     const context = this.context;
-    if (!sounding.has(context)) {
-      sounding.add(context);
+    sounding.add(context);
+    if (idle.has(context)) {
+      idle.delete(context);
       nativeResume.call(context);
     }
     return nativeStart.apply(this, arguments);

@@ -436,6 +436,8 @@ void TestActivation::otherCommandsDoNotEndIt()
     swf::MovieSpec sair = testing::movieSpec("SAIR", 48, 23);
     sair.loadSendsCommand = true;
     sair.loadRepeats = true;
+    sair.frameRate = 30;
+    sair.frameCount = 2;
     sair.loadCommand = {command.toStdString(), ""};
     testing::writeMovie(tree + QStringLiteral("/config/Sair.swf"), sair);
     auto window = openWindow(tree, false);

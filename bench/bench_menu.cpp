@@ -170,38 +170,6 @@ void runWindow(TFRMmain &window)
     image->installEventFilter(watch);
 }
 
-void runMovies(TFRMmain &window)
-{
-    const QList<TShockwaveFlash *> movies = window.findChildren<TShockwaveFlash *>();
-    auto check = [movies] {
-        for (TShockwaveFlash *movie : movies) {
-            if (!movie->isShowingMovie())
-                return;
-        }
-        static bool done = false;
-        if (done)
-            return;
-        done = true;
-        printMark("movies");
-        // Let them play a little, then weigh the whole program and see how
-        // much of the processor it takes while the menu waits for a choice.
-        QTimer::singleShot(3000, qApp, [] {
-            printMemory();
-            const long long before = processorTicks();
-            QElapsedTimer elapsed;
-            elapsed.start();
-            QTimer::singleShot(5000, qApp, [before, elapsed] {
-                const double seconds = (processorTicks() - before) / double(sysconf(_SC_CLK_TCK));
-                std::printf("idle_cpu_percent %.0f\n", 100.0 * seconds / (elapsed.elapsed() / 1000.0));
-                std::fflush(stdout);
-                QCoreApplication::quit();
-            });
-        });
-    };
-    for (TShockwaveFlash *movie : movies)
-        QObject::connect(movie, &TShockwaveFlash::firstFrameShown, qApp, check);
-}
-
 // The processor share of the program's processes over the next
 // milliseconds, then done(share).
 // With BENCH_THREADS set, the busiest threads go to stderr.
@@ -224,6 +192,39 @@ void measureProcessor(int milliseconds, std::function<void(double)> done)
     });
 }
 
+// Runs then once, as soon as all the movies show their first frame.
+void whenAllShowing(const QList<TShockwaveFlash *> &movies, const std::function<void()> &then)
+{
+    auto done = std::make_shared<bool>(false);
+    auto check = [movies, then, done] {
+        const bool all = std::all_of(movies.begin(), movies.end(),
+                                     [](TShockwaveFlash *movie) { return movie->isShowingMovie(); });
+        if (!all || *done)
+            return;
+        *done = true;
+        then();
+    };
+    for (TShockwaveFlash *movie : movies)
+        QObject::connect(movie, &TShockwaveFlash::firstFrameShown, qApp, check);
+}
+
+void runMovies(TFRMmain &window)
+{
+    whenAllShowing(window.findChildren<TShockwaveFlash *>(), [] {
+        printMark("movies");
+        // Let them play a little, then weigh the whole program and see how
+        // much of the processor it takes while the menu waits for a choice.
+        QTimer::singleShot(3000, qApp, [] {
+            printMemory();
+            measureProcessor(5000, [](double share) {
+                std::printf("idle_cpu_percent %.0f\n", share);
+                std::fflush(stdout);
+                QCoreApplication::quit();
+            });
+        });
+    });
+}
+
 // The movies playing on screen, then the window minimised, then shown
 // again: the processor share in each state, and whether anything was
 // reloaded or stopped showing on the way back.
@@ -233,15 +234,7 @@ void runHidden(TFRMmain &window)
     static int reloads = 0;
     for (TShockwaveFlash *movie : movies)
         QObject::connect(movie, &TShockwaveFlash::movieRequested, qApp, [] { ++reloads; });
-    auto check = [movies, &window] {
-        for (TShockwaveFlash *movie : movies) {
-            if (!movie->isShowingMovie())
-                return;
-        }
-        static bool done = false;
-        if (done)
-            return;
-        done = true;
+    whenAllShowing(movies, [movies, &window] {
         QTimer::singleShot(3000, qApp, [movies, &window] {
             measureProcessor(5000, [movies, &window](double shown) {
                 std::printf("shown_cpu_percent %.1f\n", shown);
@@ -263,9 +256,7 @@ void runHidden(TFRMmain &window)
                 });
             });
         });
-    };
-    for (TShockwaveFlash *movie : movies)
-        QObject::connect(movie, &TShockwaveFlash::firstFrameShown, qApp, check);
+    });
 }
 
 double percentile(std::vector<double> values, double p)

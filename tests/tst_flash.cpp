@@ -67,6 +67,10 @@ private:
         QLineEdit *elsewhere = nullptr;
     };
     std::unique_ptr<Stage> makeStage();
+    // Another control in the stage's window, below the first.
+    static TShockwaveFlash *addControl(Stage *stage);
+    // A movie that sends "tick" on every loop, fifteen times a second.
+    void writeTickingMovie();
     // The control's slot page, once its movie has sent its first command.
     static QWebEnginePage *slotPage(TShockwaveFlash *flash);
     static int magentaPixels(const QImage &image);
@@ -114,6 +118,25 @@ std::unique_ptr<TestFlash::Stage> TestFlash::makeStage()
     if (!testing::waitForActive(&stage->window))
         qWarning("window did not become active");
     return stage;
+}
+
+TShockwaveFlash *TestFlash::addControl(Stage *stage)
+{
+    auto *control = new TShockwaveFlash(&stage->window);
+    control->setFixedSize(200, 150);
+    stage->window.layout()->addWidget(control);
+    return control;
+}
+
+void TestFlash::writeTickingMovie()
+{
+    swf::MovieSpec ticking = testing::movieSpec("TICK");
+    ticking.loadSendsCommand = true;
+    ticking.loadRepeats = true;
+    ticking.frameRate = 30;
+    ticking.frameCount = 2;
+    ticking.loadCommand = {"tick", ""};
+    testing::writeMovie(m_config + QStringLiteral("/tick.swf"), ticking);
 }
 
 int TestFlash::magentaPixels(const QImage &image)
@@ -252,9 +275,7 @@ void TestFlash::hiddenControlDrawsNothingAndTakesMovies()
     stage->flash->setMovie(m_tree.path() + QStringLiteral("\\config\\play.swf"));
     // A control on screen beside it plays the same movie: once its first
     // frame is up, the hidden one has had every chance to draw.
-    auto *other = new TShockwaveFlash(&stage->window);
-    other->setFixedSize(200, 150);
-    stage->window.layout()->addWidget(other);
+    auto *other = addControl(stage.get());
     QSignalSpy otherFrames(other, &TShockwaveFlash::firstFrameShown);
     other->setMovie(m_tree.path() + QStringLiteral("\\config\\play.swf"));
     WAIT_COMPARE(otherFrames.count(), 1, 30000);
@@ -525,9 +546,7 @@ void TestFlash::commandsComeOnlyFromTheirOwnControl()
     // a command as another control; only its own command may arrive, and it
     // arrives as its own.
     auto stage = makeStage();
-    auto *other = new TShockwaveFlash(&stage->window);
-    other->setFixedSize(200, 150);
-    stage->window.layout()->addWidget(other);
+    auto *other = addControl(stage.get());
     QSignalSpy mine(stage->flash, &TShockwaveFlash::OnFSCommand);
     QSignalSpy theirs(other, &TShockwaveFlash::OnFSCommand);
     stage->flash->setMovie(m_tree.path() + QStringLiteral("\\config\\ok.swf"));
@@ -597,9 +616,7 @@ void TestFlash::brokenAndOversizedMoviesShowNothing()
     testing::writeFile(m_config + QStringLiteral("/broken.swf"), bytes);
     auto stage = makeStage();
     // A good movie beside it comes up as usual.
-    auto *other = new TShockwaveFlash(&stage->window);
-    other->setFixedSize(200, 150);
-    stage->window.layout()->addWidget(other);
+    auto *other = addControl(stage.get());
     QSignalSpy otherFrames(other, &TShockwaveFlash::firstFrameShown);
     other->setMovie(m_tree.path() + QStringLiteral("\\config\\play.swf"));
 
@@ -630,17 +647,9 @@ void TestFlash::aMovieThatNeverEndsStopsNoOther()
     spin.loadSpins = true;
     spin.loadRepeats = true;
     testing::writeMovie(m_config + QStringLiteral("/spin.swf"), spin);
-    swf::MovieSpec tick = testing::movieSpec("TICK");
-    tick.frameRate = 24;
-    tick.frameCount = 2;
-    tick.loadSendsCommand = true;
-    tick.loadRepeats = true;
-    tick.loadCommand = {"tick", ""};
-    testing::writeMovie(m_config + QStringLiteral("/tick.swf"), tick);
+    writeTickingMovie();
     auto stage = makeStage();
-    auto *other = new TShockwaveFlash(&stage->window);
-    other->setFixedSize(200, 150);
-    stage->window.layout()->addWidget(other);
+    auto *other = addControl(stage.get());
     QSignalSpy ticks(other, &TShockwaveFlash::OnFSCommand);
     other->setMovie(m_tree.path() + QStringLiteral("\\config\\tick.swf"));
     WAIT_VERIFY(ticks.count() >= 1, 30000);
@@ -714,13 +723,7 @@ void TestFlash::playersPauseWhileNobodySeesThem()
     QFETCH(bool, minimise);
     // Both movies send a command on every loop. The one in the other
     // window keeps time: while it sends ten, the unseen one sends none.
-    swf::MovieSpec ticking = testing::movieSpec("TICK");
-    ticking.loadSendsCommand = true;
-    ticking.loadRepeats = true;
-    ticking.frameRate = 30;
-    ticking.frameCount = 2;
-    ticking.loadCommand = {"tick", ""};
-    testing::writeMovie(m_config + QStringLiteral("/tick.swf"), ticking);
+    writeTickingMovie();
     auto unseen = makeStage();
     auto clock = makeStage();
     clock->window.move(unseen->window.geometry().topRight() + QPoint(20, 0));

@@ -113,6 +113,11 @@ QString WebLoader::engineDirectory()
 
 void WebLoader::checkInstalled()
 {
+    // Every animation control asks as it is made; the files are looked for
+    // once.
+    static bool found = false;
+    if (found)
+        return;
     QString missing;
     if (engineDirectory().isEmpty())
         missing = missingFile(engineSearchPath().first() + kEngineScript);
@@ -122,6 +127,7 @@ void WebLoader::checkInstalled()
         throw Unavailable(QStringLiteral("O reprodutor de animações não foi encontrado: falta o arquivo %1.")
                               .arg(missing)
                               .toStdString());
+    found = true;
 }
 
 WebLibrary *WebLoader::loadedLibrary()

@@ -5,6 +5,7 @@
 #include "f_web.h"
 #include "flash.h"
 #include "globals.h"
+#include "playertesting.h"
 #include "radiobutton.h"
 #include "testsupport.h"
 
@@ -120,14 +121,15 @@ std::unique_ptr<TFRMmain> TestActivation::openWindow(const QString &tree, bool w
 void TestActivation::clickMovie(TFRMmain *window, const char *name)
 {
     auto *movie = testing::child<TShockwaveFlash>(window, name);
-    QWidget *surface = movie->focusProxy() ? movie->focusProxy()->focusProxy() : nullptr;
+    QPoint at;
+    QWidget *surface = testing::playerSurface(movie, &at);
     QVERIFY(surface);
     // As a hand does: onto the movie first, then the click. The engine
     // takes a press with no pointer over the movie yet as a press outside
     // its buttons now and then.
-    QTest::mouseMove(surface, surface->rect().center());
+    QTest::mouseMove(surface, at);
     testing::pause(100);
-    QTest::mouseClick(surface, Qt::LeftButton, {}, surface->rect().center());
+    QTest::mouseClick(surface, Qt::LeftButton, {}, at);
 }
 
 void TestActivation::clickUntilCommand(TFRMmain *window, const char *name, QSignalSpy *commands)

@@ -5,6 +5,7 @@
 #include "flash.h"
 #include "movieaddresses.h"
 #include "pagetesting.h"
+#include "playertesting.h"
 #include "testsupport.h"
 #include "weblibrary.h"
 
@@ -56,6 +57,7 @@ private Q_SLOTS:
     void aMovieThatNeverEndsStopsNoOther();
     void aReplacedMovieSaysNothingMore();
     void marginsShowTheMoviesBackground();
+    void keysOnAControlReachItsOwnMovie();
     void playersPauseWhileNobodySeesThem_data();
     void playersPauseWhileNobodySeesThem();
 
@@ -71,8 +73,9 @@ private:
     static TShockwaveFlash *addControl(Stage *stage);
     // A movie that sends "tick" on every loop, fifteen times a second.
     void writeTickingMovie();
-    // The control's slot page, once its movie has sent its first command.
-    static QWebEnginePage *slotPage(TShockwaveFlash *flash);
+    // The page of the control's stage, once its movie has sent its first
+    // command.
+    static QWebEnginePage *stagePage(TShockwaveFlash *flash);
     static int magentaPixels(const QImage &image);
 
     QTemporaryDir m_tree;
@@ -235,10 +238,11 @@ void TestFlash::clickingTheMovieEntersEachTime()
             [&stage] { stage->elsewhere->setFocus(Qt::OtherFocusReason); });
     stage->flash->setMovie(m_tree.path() + QStringLiteral("\\config\\play.swf"));
     WAIT_COMPARE(frames.count(), 1, 30000);
-    QWidget *surface = stage->flash->focusProxy() ? stage->flash->focusProxy()->focusProxy() : nullptr;
+    QPoint at;
+    QWidget *surface = testing::playerSurface(stage->flash, &at, QPoint(100, 75));
     QVERIFY(surface);
     for (int click = 1; click <= 3; ++click) {
-        QTest::mouseClick(surface, Qt::LeftButton, {}, QPoint(100, 75));
+        QTest::mouseClick(surface, Qt::LeftButton, {}, at);
         WAIT_COMPARE(entries.count(), click, 5000);
         WAIT_VERIFY(stage->elsewhere->hasFocus(), 5000);
     }
@@ -269,7 +273,11 @@ void TestFlash::blankingAPlayingMovie()
 
 void TestFlash::hiddenControlDrawsNothingAndTakesMovies()
 {
+    // The hidden control stands apart, where nothing else is drawn.
     auto stage = makeStage();
+    stage->window.layout()->removeWidget(stage->flash);
+    stage->window.resize(520, stage->window.height());
+    stage->flash->move(300, 10);
     stage->flash->hide();
     QSignalSpy frames(stage->flash, &TShockwaveFlash::firstFrameShown);
     stage->flash->setMovie(m_tree.path() + QStringLiteral("\\config\\play.swf"));
@@ -279,7 +287,7 @@ void TestFlash::hiddenControlDrawsNothingAndTakesMovies()
     QSignalSpy otherFrames(other, &TShockwaveFlash::firstFrameShown);
     other->setMovie(m_tree.path() + QStringLiteral("\\config\\play.swf"));
     WAIT_COMPARE(otherFrames.count(), 1, 30000);
-    QCOMPARE(magentaPixels(stage->flash->grab().toImage()), 0);
+    QCOMPARE(magentaPixels(testing::grabControl(stage->flash)), 0);
     QCOMPARE(frames.count(), 0);
     QVERIFY(!stage->flash->movieFile().isEmpty());
     delete other;
@@ -377,7 +385,7 @@ void TestFlash::moviesStayOffTheNetwork()
     QSignalSpy commands(stage->flash, &TShockwaveFlash::OnFSCommand);
     stage->flash->setMovie(m_tree.path() + QStringLiteral("\\config\\net.swf"));
     WAIT_COMPARE(commands.count(), 1, 30000);
-    auto *view = qobject_cast<QWebEngineView *>(stage->flash->focusProxy());
+    QWebEngineView *view = testing::playerView(stage->flash);
     QVERIFY(view);
     const QUrl host = view->url();
     if (!script.isEmpty())
@@ -397,9 +405,9 @@ void TestFlash::moviesStayOffTheNetwork()
     QVERIFY(magentaPixels(stage->window.grab().toImage()) > 5000);
 }
 
-QWebEnginePage *TestFlash::slotPage(TShockwaveFlash *flash)
+QWebEnginePage *TestFlash::stagePage(TShockwaveFlash *flash)
 {
-    auto *view = qobject_cast<QWebEngineView *>(flash->focusProxy());
+    QWebEngineView *view = testing::playerView(flash);
     return view ? view->page() : nullptr;
 }
 
@@ -444,7 +452,7 @@ void TestFlash::moviesRunNoScript()
     QSignalSpy commands(stage->flash, &TShockwaveFlash::OnFSCommand);
     stage->flash->setMovie(m_tree.path() + QStringLiteral("\\config\\script.swf"));
     WAIT_COMPARE(commands.count(), 1, 30000);
-    QWebEnginePage *page = slotPage(stage->flash);
+    QWebEnginePage *page = stagePage(stage->flash);
     QVERIFY(page);
     // Two round trips through the page: anything the movie set off before
     // its command has run by then.
@@ -525,7 +533,7 @@ void TestFlash::scriptInThePlayersReachesNothing()
     QSignalSpy commands(stage->flash, &TShockwaveFlash::OnFSCommand);
     stage->flash->setMovie(m_tree.path() + QStringLiteral("\\config\\ok.swf"));
     WAIT_COMPARE(commands.count(), 1, 30000);
-    QWebEnginePage *page = slotPage(stage->flash);
+    QWebEnginePage *page = stagePage(stage->flash);
     QVERIFY(page);
     const QString body = QString(attempt)
                              .replace(QLatin1String("WHERE"), where)
@@ -542,37 +550,41 @@ void TestFlash::scriptInThePlayersReachesNothing()
 
 void TestFlash::commandsComeOnlyFromTheirOwnControl()
 {
-    // Script in one player's page tries every channel it can find to send
-    // a command as another control; only its own command may arrive, and it
-    // arrives as its own.
+    // Script in one window's stage tries every channel it can find to send
+    // a command as a control of another window; only its own command may
+    // arrive, and it arrives as its own.
     auto stage = makeStage();
-    auto *other = addControl(stage.get());
+    auto away = makeStage();
+    TShockwaveFlash *other = away->flash;
     QSignalSpy mine(stage->flash, &TShockwaveFlash::OnFSCommand);
     QSignalSpy theirs(other, &TShockwaveFlash::OnFSCommand);
     stage->flash->setMovie(m_tree.path() + QStringLiteral("\\config\\ok.swf"));
     other->setMovie(m_tree.path() + QStringLiteral("\\config\\ok.swf"));
     WAIT_COMPARE(mine.count(), 1, 30000);
     WAIT_COMPARE(theirs.count(), 1, 30000);
-    QWebEnginePage *page = slotPage(stage->flash);
+    QWebEnginePage *page = stagePage(stage->flash);
     QVERIFY(page);
+    QVERIFY(page != stagePage(other));
     testing::evaluate(page, QStringLiteral(
         "(function () {"
         "  for (var slot = 0; slot < 64; ++slot) {"
-        "    try { opener.slotReady(slot, window); } catch (e) {}"
+        "    try { opener.stageReady(slot, window); } catch (e) {}"
         "  }"
         "  var send = function (objects) {"
         "    for (var name in objects) {"
         "      var object = objects[name];"
         "      for (var slot = 0; slot < 64; ++slot) {"
         "        try { object.fsCommand(slot, 'Sair', 'forged'); } catch (e) {}"
-        "        try { object.fsCommand(slot, slot, 'Sair', 'forged'); } catch (e) {}"
+        "        for (var movie = 0; movie < 8; ++movie)"
+        "          try { object.fsCommand(slot, movie, 'Sair', 'forged'); } catch (e) {}"
         "      }"
         "    }"
         "  };"
         "  try { new opener.QWebChannel(opener.qt.webChannelTransport, function (c) { send(c.objects); });"
         "  } catch (e) {}"
         "  try { new QWebChannel(qt.webChannelTransport, function (c) { send(c.objects); }); } catch (e) {}"
-        "  for (var movie = 0; movie < 64; ++movie) sendCommand(movie, 'forged', 'here');"
+        "  for (var slot = 0; slot < 64; ++slot)"
+        "    for (var movie = 0; movie < 64; ++movie) sendCommand(slot, movie, 'forged', 'here');"
         "  return 1;"
         "})();"));
     // Its own control's next movie speaks after all of that.
@@ -629,7 +641,7 @@ void TestFlash::brokenAndOversizedMoviesShowNothing()
         WAIT_COMPARE(failures.count(), 1, 30000);
     QCOMPARE(frames.count(), 0);
     // Nothing at all where the movie would be: no engine panel, no text.
-    const QImage image = stage->flash->grab().toImage();
+    const QImage image = testing::grabControl(stage->flash);
     const QColor background = stage->window.palette().color(QPalette::Window);
     int drawn = 0;
     for (int y = 0; y < image.height(); ++y) {
@@ -704,11 +716,39 @@ void TestFlash::marginsShowTheMoviesBackground()
     stage->flash->setMovie(m_tree.path() + QStringLiteral("\\config\\play.swf"));
     WAIT_COMPARE(frames.count(), 1, 30000);
     const auto margin = [&] {
-        const QImage image = stage->flash->grab().toImage();
+        const QImage image = testing::grabControl(stage->flash);
         return QList<QColor>{image.pixelColor(5, 60), image.pixelColor(234, 60)};
     };
     const QColor magenta(255, 0, 255);
     WAIT_COMPARE(margin(), (QList<QColor>{magenta, magenta}), 10000);
+}
+
+void TestFlash::keysOnAControlReachItsOwnMovie()
+{
+    // Two controls share their window's stage; a key pressed on the second
+    // reaches the second one's player, not the first one's.
+    auto stage = makeStage();
+    auto *other = addControl(stage.get());
+    QSignalSpy frames(other, &TShockwaveFlash::firstFrameShown);
+    stage->flash->setMovie(m_tree.path() + QStringLiteral("\\config\\play.swf"));
+    other->setMovie(m_tree.path() + QStringLiteral("\\config\\play.swf"));
+    WAIT_COMPARE(frames.count(), 1, 30000);
+    QWebEngineView *view = testing::playerView(other);
+    QVERIFY(view);
+    QCOMPARE(testing::evaluate(view->page(), QStringLiteral(
+                 "window.keysSeen = [];"
+                 "document.addEventListener('keydown', function (e) {"
+                 "  var box = e.target.closest && e.target.closest('.player');"
+                 "  var r = box ? box.getBoundingClientRect() : { left: -1, top: -1 };"
+                 "  keysSeen.push(e.key + '@' + Math.round(r.left) + ',' + Math.round(r.top));"
+                 "}, true); 'ready'")),
+             QStringLiteral("ready"));
+    other->setFocus(Qt::TabFocusReason);
+    WAIT_VERIFY(other->hasFocus(), 5000);
+    const QPoint place = testing::rectInWindow(other).topLeft() - view->pos();
+    const QString expected = QStringLiteral("k@%1,%2").arg(place.x()).arg(place.y());
+    QTest::keyClick(other, Qt::Key_K);
+    WAIT_COMPARE(testing::evaluate(view->page(), QStringLiteral("keysSeen.join(' ')")), expected, 10000);
 }
 
 void TestFlash::playersPauseWhileNobodySeesThem_data()

@@ -5,9 +5,8 @@
 #include "webloader.h"
 
 #include <QApplication>
-#include <QChildEvent>
+#include <QKeyEvent>
 #include <QTimer>
-#include <QVBoxLayout>
 #include <QWindow>
 
 TShockwaveFlash::TShockwaveFlash(QWidget *parent) : QWidget(parent)
@@ -78,53 +77,44 @@ void TShockwaveFlash::hideEvent(QHideEvent *event)
     updateOnScreen();
 }
 
-void TShockwaveFlash::adoptPlayerView(QWidget *view)
+void TShockwaveFlash::receivePersonsInput(const QEvent *event)
 {
-    watchInput(view);
-    auto *layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(view);
-    const bool hadFocus = hasFocus();
-    setFocusProxy(view);
-    if (hadFocus)
-        view->setFocus(Qt::OtherFocusReason);
+    // A press on the player is a press on the control: it takes the focus.
+    if (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick)
+        setFocus(Qt::MouseFocusReason);
+    notePersonsInput(event);
 }
 
-void TShockwaveFlash::watchInput(QObject *object)
+void TShockwaveFlash::keyPressEvent(QKeyEvent *event)
 {
-    // The web view takes input in a widget of its own, made as it shows.
-    object->installEventFilter(this);
-    const QList<QWidget *> children = object->findChildren<QWidget *>();
-    for (QWidget *child : children)
-        child->installEventFilter(this);
+    notePersonsInput(event);
+    if (m_player)
+        m_player->sendKey(event);
+}
+
+void TShockwaveFlash::keyReleaseEvent(QKeyEvent *event)
+{
+    notePersonsInput(event);
+    if (m_player)
+        m_player->sendKey(event);
+}
+
+void TShockwaveFlash::notePersonsInput(const QEvent *event)
+{
+    // Only input from the window system: nothing a page or the program
+    // posts itself.
+    if (!event->spontaneous())
+        return;
+    const bool press = event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick
+                       || event->type() == QEvent::KeyPress;
+    if (press || m_lastPress.isValid())
+        m_lastPress.start();
 }
 
 bool TShockwaveFlash::eventFilter(QObject *watched, QEvent *event)
 {
-    switch (event->type()) {
-    case QEvent::Expose:
-    case QEvent::WindowStateChange:
-        if (m_player)
-            QMetaObject::invokeMethod(this, &TShockwaveFlash::updateOnScreen, Qt::QueuedConnection);
-        break;
-    case QEvent::ChildAdded:
-        if (auto *added = static_cast<QChildEvent *>(event)->child(); added && added->isWidgetType())
-            watchInput(added);
-        break;
-    case QEvent::MouseButtonPress:
-    case QEvent::MouseButtonRelease:
-    case QEvent::KeyPress:
-    case QEvent::KeyRelease:
-        // Only input from the window system: nothing a page or the program
-        // posts itself.
-        if (event->spontaneous()
-            && (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::KeyPress
-                || m_lastPress.isValid()))
-            m_lastPress.start();
-        break;
-    default:
-        break;
-    }
+    if ((event->type() == QEvent::Expose || event->type() == QEvent::WindowStateChange) && m_player)
+        QMetaObject::invokeMethod(this, &TShockwaveFlash::updateOnScreen, Qt::QueuedConnection);
     return QWidget::eventFilter(watched, event);
 }
 

@@ -9,9 +9,10 @@
 // reload, hide or close whatever it likes.
 //
 // The control's player lives in the web library (see weblibrary.h), which
-// owns its view; the control holds only the player's handle. The library is
-// loaded and the player opened once the control is first painted, so the
-// window is on screen before the web engine is even loaded.
+// shows it over the control and owns its view; the control holds only the
+// player's handle, keeps the focus and sends its keys on to the player. The
+// library is loaded and the player opened once the control is first
+// painted, so the window is on screen before the web engine is even loaded.
 
 #include <QElapsedTimer>
 #include <QString>
@@ -57,18 +58,21 @@ protected:
     void paintEvent(QPaintEvent *event) override;
     void showEvent(QShowEvent *event) override;
     void hideEvent(QHideEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void keyReleaseEvent(QKeyEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     QWidget *playerWidget() override { return this; }
-    void adoptPlayerView(QWidget *view) override;
+    void receivePersonsInput(const QEvent *event) override;
     void receiveCommand(const QString &command, const QString &args) override;
     void receiveFirstFrame() override;
     void receiveFailure() override;
     void openPlayer();
     void onFocusChanged(QWidget *old, QWidget *now);
 
-    void watchInput(QObject *object);
+    // Notes a person's press or release, from the window system only.
+    void notePersonsInput(const QEvent *event);
     // Whether anyone can see the control, told to the player when it
     // changes: its window minimised or covered, or the control hidden.
     void watchWindow();
@@ -81,7 +85,7 @@ private:
     bool m_playerRequested = false;
     bool m_onScreen = true;
     QObject *m_watchedWindow = nullptr;
-    // Last, so that it goes first: the player's view leaves this control
-    // before the control's children are deleted.
+    // Last, so that it goes first: the player leaves before the control's
+    // children are deleted.
     std::unique_ptr<WebPlayer> m_player;
 };

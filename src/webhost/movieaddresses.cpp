@@ -106,16 +106,16 @@ QUrl hostPageUrl()
     return QUrl(rootAddress() + kEnginePath + QStringLiteral("host.html"));
 }
 
-QUrl slotPageUrl(const QString &token)
+QUrl stagePageUrl(const QString &token)
 {
-    return QUrl(rootAddress() + kEnginePath + QStringLiteral("slot.html#") + token);
+    return QUrl(rootAddress() + kEnginePath + QStringLiteral("stage.html#") + token);
 }
 
-QString slotToken(const QUrl &url)
+QString stageToken(const QUrl &url)
 {
     QUrl page = url;
     page.setFragment(QString());
-    if (page != slotPageUrl(QString()).adjusted(QUrl::RemoveFragment) || !url.hasFragment())
+    if (page != stagePageUrl(QString()).adjusted(QUrl::RemoveFragment) || !url.hasFragment())
         return QString();
     return url.fragment();
 }
@@ -148,8 +148,8 @@ SchemeHandler::Resolved SchemeHandler::resolve(const QString &encodedPath) const
             return result;
         const QString &name = components.first();
         static const QStringList compiledIn = {QStringLiteral("host.html"), QStringLiteral("host.js"),
-                                               QStringLiteral("host-config.js"), QStringLiteral("slot.html"),
-                                               QStringLiteral("slot.js")};
+                                               QStringLiteral("host-config.js"), QStringLiteral("stage.html"),
+                                               QStringLiteral("stage.js")};
         if (compiledIn.contains(name)) {
             result.resource = QStringLiteral(":/players/") + name;
         } else if (name == QLatin1String("qwebchannel.js")) {

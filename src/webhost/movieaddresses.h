@@ -27,11 +27,11 @@ void registerScheme();
 QByteArray scheme();
 bool isPlayersAddress(const QUrl &url);
 
-// The engine's page and a slot's window (tagged with the slot's token).
+// The engine's page and a stage's window (tagged with the stage's token).
 QUrl hostPageUrl();
-QUrl slotPageUrl(const QString &token);
-// The token of a slot window's address, or empty when url is not one.
-QString slotToken(const QUrl &url);
+QUrl stagePageUrl(const QString &token);
+// The token of a stage window's address, or empty when url is not one.
+QString stageToken(const QUrl &url);
 
 // The address a movie file plays from: only a movie the players may take
 // (see content::playableMovie) has one; anything else gets an empty address,

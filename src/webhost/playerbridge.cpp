@@ -17,10 +17,10 @@ void PlayerBridge::movieFailed(int slot, int movie)
     Q_EMIT movieFailedReceived(slot, movie);
 }
 
-SlotBridge::SlotBridge(QObject *parent) : QObject(parent) {}
+StageBridge::StageBridge(QObject *parent) : QObject(parent) {}
 
-void SlotBridge::fsCommand(int movie, const QString &command, const QString &args)
+void StageBridge::fsCommand(int slot, int movie, const QString &command, const QString &args)
 {
-    if (m_slot != 0)
-        Q_EMIT commandReceived(m_slot, movie, command, args);
+    if (m_stage != 0)
+        Q_EMIT commandReceived(m_stage, slot, movie, command, args);
 }

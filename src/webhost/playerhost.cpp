@@ -4,7 +4,12 @@
 #include "playerbridge.h"
 #include "playerpage.h"
 
+#include <QChildEvent>
+#include <QCoreApplication>
+#include <QKeyEvent>
+#include <QMouseEvent>
 #include <QRandomGenerator>
+#include <QRegion>
 #include <QWebChannel>
 #include <QWebEngineProfile>
 #include <QWebEngineSettings>
@@ -12,6 +17,7 @@
 #include <QWebEngineView>
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -58,21 +64,28 @@ public:
         if (m_host)
             m_host->setOnScreen(m_slot, onScreen);
     }
+    void sendKey(const QKeyEvent *event) override
+    {
+        if (m_host)
+            m_host->sendKey(m_slot, event);
+    }
 
 private:
     QPointer<PlayerHost> m_host;
     int m_slot;
 };
 
-PlayerHost::Slot::Slot(PlayerOwner *owner, QString token, QString url)
-    : owner(owner), widget(owner->playerWidget()), token(std::move(token)), url(std::move(url))
-{
-}
+PlayerHost::Stage::Stage(QWidget *window, QString token) : window(window), token(std::move(token)) {}
 
-PlayerHost::Slot::~Slot()
+PlayerHost::Stage::~Stage()
 {
     // The view before the page it shows.
     delete view.data();
+}
+
+PlayerHost::Slot::Slot(PlayerOwner *owner, int stage, QString url)
+    : owner(owner), widget(owner->playerWidget()), stage(stage), url(std::move(url))
+{
 }
 
 PlayerHost::PlayerHost(const QString &engineDirectory)
@@ -130,11 +143,28 @@ PlayerHost::~PlayerHost() = default;
 std::unique_ptr<WebPlayer> PlayerHost::openPlayer(PlayerOwner *owner, const QString &movieFile)
 {
     const int slot = m_nextSlot++;
-    m_slots[slot] = std::make_unique<Slot>(owner, newToken(),
+    QWidget *control = owner->playerWidget();
+    m_slots[slot] = std::make_unique<Slot>(owner, stageFor(control->window()),
                                            movies::addressOf(movieFile).toString(QUrl::FullyEncoded));
+    watchGeometry(control);
     if (m_ready)
-        askForWindow(slot);
+        askForSlot(slot);
+    scheduleLayout();
     return std::make_unique<Handle>(this, slot);
+}
+
+int PlayerHost::stageFor(QWidget *window)
+{
+    for (const auto &[id, stage] : m_stages) {
+        if (stage->window == window)
+            return id;
+    }
+    const int id = m_nextStage++;
+    m_stages[id] = std::make_unique<Stage>(window, newToken());
+    window->installEventFilter(this);
+    if (m_ready)
+        askForStage(id);
+    return id;
 }
 
 void PlayerHost::play(int slot, const QString &movieFile)
@@ -161,6 +191,25 @@ void PlayerHost::setOnScreen(int slot, bool onScreen)
         Q_EMIT m_bridge->slotShown(slot, onScreen);
 }
 
+void PlayerHost::sendKey(int slot, const QKeyEvent *event)
+{
+    const auto found = m_slots.find(slot);
+    if (found == m_slots.end() || !m_ready)
+        return;
+    const auto stage = m_stages.find(found->second->stage);
+    QWidget *input = stage == m_stages.end() ? nullptr : viewInput(*stage->second);
+    if (!input)
+        return;
+    if (m_focusedSlot != slot) {
+        m_focusedSlot = slot;
+        Q_EMIT m_bridge->slotFocused(slot);
+    }
+    QKeyEvent copy(event->type(), event->key(), event->modifiers(), event->nativeScanCode(),
+                   event->nativeVirtualKey(), event->nativeModifiers(), event->text(), event->isAutoRepeat(),
+                   event->count());
+    QCoreApplication::sendEvent(input, &copy);
+}
+
 void PlayerHost::holdBack(int milliseconds)
 {
     m_holdTimer.start(milliseconds);
@@ -183,12 +232,33 @@ void PlayerHost::closeSlot(int slot)
     const auto found = m_slots.find(slot);
     if (found == m_slots.end())
         return;
-    std::unique_ptr<Slot> closed = std::move(found->second);
+    const int stage = found->second->stage;
     m_slots.erase(found);
+    if (m_focusedSlot == slot)
+        m_focusedSlot = 0;
     if (m_ready)
         Q_EMIT m_bridge->slotClosed(slot);
-    // The view leaves the control now, whatever happens to the control
-    // next; it and its page are deleted from the event loop.
+    const bool stageInUse = std::any_of(m_slots.begin(), m_slots.end(),
+                                        [stage](const auto &entry) { return entry.second->stage == stage; });
+    if (!stageInUse)
+        closeStage(stage);
+    else
+        scheduleLayout();
+}
+
+void PlayerHost::closeStage(int stage)
+{
+    const auto found = m_stages.find(stage);
+    if (found == m_stages.end())
+        return;
+    std::unique_ptr<Stage> closed = std::move(found->second);
+    m_stages.erase(found);
+    if (m_ready)
+        Q_EMIT m_bridge->stageClosed(stage);
+    if (closed->window)
+        closed->window->removeEventFilter(this);
+    // The view leaves the window now, whatever happens to the window next;
+    // it and its page are deleted from the event loop.
     if (closed->view) {
         closed->view->hide();
         closed->view->setParent(nullptr);
@@ -208,14 +278,25 @@ void PlayerHost::onPageReady()
     if (m_ready)
         return;
     m_ready = true;
+    for (const auto &[stage, state] : m_stages)
+        askForStage(stage);
     for (const auto &[slot, state] : m_slots)
-        askForWindow(slot);
+        askForSlot(slot);
 }
 
-void PlayerHost::askForWindow(int slot)
+void PlayerHost::askForStage(int stage)
 {
-    const Slot &state = *m_slots.at(slot);
-    Q_EMIT m_bridge->slotRequested(slot, movies::slotPageUrl(state.token).toString(QUrl::FullyEncoded));
+    Q_EMIT m_bridge->stageRequested(stage,
+                                    movies::stagePageUrl(m_stages.at(stage)->token).toString(QUrl::FullyEncoded));
+}
+
+void PlayerHost::askForSlot(int slot)
+{
+    Slot &state = *m_slots.at(slot);
+    Q_EMIT m_bridge->slotRequested(slot, state.stage);
+    if (!state.place.isEmpty())
+        Q_EMIT m_bridge->slotPlaced(slot, state.place.x(), state.place.y(), state.place.width(),
+                                    state.place.height());
     if (!state.onScreen)
         Q_EMIT m_bridge->slotShown(slot, false);
     Q_EMIT m_bridge->movieRequested(slot, state.url, state.movie);
@@ -228,13 +309,14 @@ QWebEnginePage *PlayerHost::makeWindow()
         m_profile.get(), [this](PlayerPage *window, const QUrl &url) { return claimWindow(window, url); });
     page->setBackgroundColor(Qt::transparent);
     auto *channel = new QWebChannel(page.get());
-    auto *own = new SlotBridge(channel);
-    channel->registerObject(QStringLiteral("slot"), own);
-    connect(own, &SlotBridge::commandReceived, this, [this](int slot, int movie, const QString &command,
-                                                            const QString &args) {
-        if (Slot *found = liveSlot(slot, movie))
-            found->owner->receiveCommand(command, args);
-    });
+    auto *own = new StageBridge(channel);
+    channel->registerObject(QStringLiteral("stage"), own);
+    connect(own, &StageBridge::commandReceived, this,
+            [this](int stage, int slot, int movie, const QString &command, const QString &args) {
+                Slot *found = liveSlot(slot, movie);
+                if (found && found->stage == stage)
+                    found->owner->receiveCommand(command, args);
+            });
     page->setWebChannel(channel);
     m_unclaimed.push_back(std::move(page));
     return m_unclaimed.back().get();
@@ -248,36 +330,187 @@ bool PlayerHost::claimWindow(PlayerPage *page, const QUrl &url)
         return false;
     std::unique_ptr<PlayerPage> window = std::move(*unclaimed);
     m_unclaimed.erase(unclaimed);
-    const QString token = movies::slotToken(url);
-    const auto slot = std::find_if(m_slots.begin(), m_slots.end(), [&token](const auto &entry) {
+    const QString token = movies::stageToken(url);
+    const auto stage = std::find_if(m_stages.begin(), m_stages.end(), [&token](const auto &entry) {
         return !token.isEmpty() && entry.second->token == token && !entry.second->page;
     });
-    if (slot == m_slots.end()) {
-        // Not a window the host asked for (or its control has gone): it is
+    if (stage == m_stages.end()) {
+        // Not a window the host asked for (or its window has gone): it is
         // refused and deleted from the event loop.
         m_refused.push_back(std::move(window));
         QMetaObject::invokeMethod(this, &PlayerHost::purgeClosed, Qt::QueuedConnection);
         return false;
     }
-    window->findChild<SlotBridge *>()->bind(slot->first);
-    slot->second->page = std::move(window);
+    window->findChild<StageBridge *>()->bind(stage->first);
+    stage->second->page = std::move(window);
     // The view is made from the event loop, outside the engine's call.
-    const int id = slot->first;
-    QMetaObject::invokeMethod(this, [this, id] { showWindow(id); }, Qt::QueuedConnection);
+    const int id = stage->first;
+    QMetaObject::invokeMethod(this, [this, id] { showStage(id); }, Qt::QueuedConnection);
     return true;
 }
 
-void PlayerHost::showWindow(int slot)
+void PlayerHost::showStage(int stage)
 {
-    const auto found = m_slots.find(slot);
-    if (found == m_slots.end() || !found->second->widget || found->second->view)
+    const auto found = m_stages.find(stage);
+    if (found == m_stages.end() || !found->second->window || found->second->view)
         return;
-    Slot &state = *found->second;
-    auto *view = new QWebEngineView(state.widget);
+    Stage &state = *found->second;
+    auto *view = new QWebEngineView(state.window);
     view->setContextMenuPolicy(Qt::NoContextMenu);
-    view->setPage(state.page.get());
+    // The controls keep the focus: a press on a player gives it to the
+    // control under it, whose keys are then sent on to the view.
+    view->setFocusPolicy(Qt::NoFocus);
+    view->installEventFilter(this);
     state.view = view;
-    state.owner->adoptPlayerView(view);
+    view->setPage(state.page.get());
+    layOutStage(stage);
+}
+
+// The view takes input in a widget of its own, made as it shows.
+QWidget *PlayerHost::viewInput(const Stage &stage) const
+{
+    return stage.view ? stage.view->focusProxy() : nullptr;
+}
+
+void PlayerHost::watchGeometry(QWidget *control)
+{
+    // Moving, resizing, showing or hiding the control or any widget it sits
+    // in moves or cuts its place on the stage.
+    for (QWidget *widget = control; widget && !widget->isWindow(); widget = widget->parentWidget())
+        widget->installEventFilter(this);
+}
+
+void PlayerHost::scheduleLayout()
+{
+    if (m_layoutPending)
+        return;
+    m_layoutPending = true;
+    QMetaObject::invokeMethod(this, &PlayerHost::layOut, Qt::QueuedConnection);
+}
+
+void PlayerHost::layOut()
+{
+    m_layoutPending = false;
+    for (const auto &[stage, state] : m_stages)
+        layOutStage(stage);
+}
+
+void PlayerHost::layOutStage(int stage)
+{
+    Stage &state = *m_stages.at(stage);
+    QWidget *window = state.window;
+    if (!window || !state.view)
+        return;
+    // Each control's rectangle in the window, and what of it can be seen:
+    // the part inside every widget it sits in, when it is shown.
+    struct Placed
+    {
+        Slot *slot;
+        int id;
+        QRect rect;
+    };
+    std::vector<Placed> placed;
+    QRegion seen;
+    for (const auto &[id, slot] : m_slots) {
+        QWidget *control = slot->widget;
+        if (slot->stage != stage || !control)
+            continue;
+        const QRect rect(control->mapTo(window, QPoint(0, 0)), control->size());
+        placed.push_back({slot.get(), id, rect});
+        if (!control->isVisibleTo(window))
+            continue;
+        QRect visible = rect;
+        for (QWidget *outer = control->parentWidget(); outer && outer != window; outer = outer->parentWidget())
+            visible &= QRect(outer->mapTo(window, QPoint(0, 0)), outer->size());
+        seen += visible;
+    }
+    const QRect bounds = seen.boundingRect();
+    if (bounds.isEmpty()) {
+        state.view->hide();
+        return;
+    }
+    state.view->setGeometry(bounds);
+    state.view->setMask(seen.translated(-bounds.topLeft()));
+    for (const Placed &entry : placed) {
+        const QRect place = entry.rect.translated(-bounds.topLeft());
+        if (place == entry.slot->place)
+            continue;
+        entry.slot->place = place;
+        if (m_ready)
+            Q_EMIT m_bridge->slotPlaced(entry.id, place.x(), place.y(), place.width(), place.height());
+    }
+    state.view->raise();
+    state.view->show();
+}
+
+bool PlayerHost::eventFilter(QObject *watched, QEvent *event)
+{
+    switch (event->type()) {
+    case QEvent::Move:
+    case QEvent::Resize:
+    case QEvent::Show:
+    case QEvent::Hide:
+    case QEvent::ChildAdded:
+        scheduleLayout();
+        break;
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::MouseButtonRelease:
+        routePointer(watched, event);
+        break;
+    default:
+        break;
+    }
+    if (event->type() == QEvent::ChildAdded) {
+        // The view's input widget: it takes no focus of its own either.
+        QObject *child = static_cast<QChildEvent *>(event)->child();
+        const bool ofView = std::any_of(m_stages.begin(), m_stages.end(),
+                                        [watched](const auto &entry) { return entry.second->view == watched; });
+        if (ofView && child && child->isWidgetType()) {
+            child->installEventFilter(this);
+            QPointer<QWidget> input = static_cast<QWidget *>(child);
+            QMetaObject::invokeMethod(
+                this,
+                [input] {
+                    if (input)
+                        input->setFocusPolicy(Qt::NoFocus);
+                },
+                Qt::QueuedConnection);
+        }
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+bool PlayerHost::routePointer(QObject *watched, QEvent *event)
+{
+    // A person's press on a player is the control's; the release goes where
+    // the press went.
+    const auto stage = std::find_if(m_stages.begin(), m_stages.end(), [watched, this](const auto &entry) {
+        return entry.second->view && watched == viewInput(*entry.second);
+    });
+    if (stage == m_stages.end() || !event->spontaneous())
+        return false;
+    Stage &state = *stage->second;
+    int target = 0;
+    if (event->type() == QEvent::MouseButtonRelease) {
+        target = std::exchange(state.pressed, 0);
+    } else {
+        const QPoint at = static_cast<QMouseEvent *>(event)->position().toPoint();
+        for (const auto &[id, slot] : m_slots) {
+            if (slot->stage == stage->first && slot->widget && slot->widget->isVisible() && slot->place.contains(at))
+                target = id;
+        }
+        state.pressed = target;
+    }
+    const auto found = m_slots.find(target);
+    if (found == m_slots.end() || !found->second->widget)
+        return false;
+    if (event->type() != QEvent::MouseButtonRelease && m_focusedSlot != target && m_ready) {
+        m_focusedSlot = target;
+        Q_EMIT m_bridge->slotFocused(target);
+    }
+    found->second->owner->receivePersonsInput(event);
+    return true;
 }
 
 PlayerHost::Slot *PlayerHost::liveSlot(int slot, int movie)

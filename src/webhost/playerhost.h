@@ -3,20 +3,26 @@
 // The animation players, on the library's side. One off-the-record profile
 // serves the players' scheme (see movieaddresses.h) and keeps movies off the
 // network; one page, never shown, runs the engine's code and memory once for
-// every control. Each control on screen gets a slot: a window that page
-// opens, which the host shows in a view inside the control and in whose
-// document the control's player lives. The host relays each control's
-// movies to the page and the page's notes back to the control they concern.
+// every control. Each window with controls gets a stage: a window that page
+// opens, which the host shows in one view laid over the window's controls
+// and cut to their shapes, and on which each control's player (its slot)
+// sits where the control is. One view per window, not one per control:
+// each view's frames cost the web engine and the window a share of the
+// processor of their own for as long as the movies play. The host relays
+// each control's movies to the page and the page's notes back to the
+// control they concern, and the view's pointer input to the control under
+// it.
 //
 // The host owns everything it makes (profile, pages, views); a control holds
 // only its WebPlayer handle. Members are declared in the order they are
-// made, so that they go in the reverse one: slot windows and views, then the
-// engine's page, then the profile they belong to.
+// made, so that they go in the reverse one: stage windows and views, then
+// the engine's page, then the profile they belong to.
 
 #include "weblibrary.h"
 
 #include <QObject>
 #include <QPointer>
+#include <QRect>
 #include <QString>
 #include <QTimer>
 
@@ -27,6 +33,7 @@
 
 class PlayerBridge;
 class PlayerPage;
+class QKeyEvent;
 class QWebChannel;
 class QWebEnginePage;
 class QWebEngineProfile;
@@ -51,39 +58,64 @@ public:
     // The movies asked for in the next milliseconds wait until then.
     void holdBack(int milliseconds);
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
     class Handle;
+    // One window's stage.
+    struct Stage
+    {
+        Stage(QWidget *window, QString token);
+        ~Stage();
+        Stage(const Stage &) = delete;
+        Stage &operator=(const Stage &) = delete;
+
+        QPointer<QWidget> window;
+        // Names the stage's window, so that a window is matched to its stage
+        // by what the host chose, never by the order windows open in.
+        QString token;
+        std::unique_ptr<PlayerPage> page;
+        QPointer<QWebEngineView> view;
+        // The slot a pointer press went to, which its release goes to too.
+        int pressed = 0;
+    };
     struct Slot
     {
-        Slot(PlayerOwner *owner, QString token, QString url);
-        ~Slot();
-        Slot(const Slot &) = delete;
-        Slot &operator=(const Slot &) = delete;
+        Slot(PlayerOwner *owner, int stage, QString url);
 
         PlayerOwner *owner;
         // Guards owner: the owner is this widget.
         QPointer<QWidget> widget;
-        // Names the slot's window, so that a window is matched to its slot
-        // by what the host chose, never by the order windows open in.
-        QString token;
+        int stage;
         QString url;
         // The number of the movie asked for last; notes and commands about
         // any earlier one (already on their way when it was replaced) are
         // dropped.
         int movie = 1;
         bool onScreen = true;
-        std::unique_ptr<PlayerPage> page;
-        QPointer<QWebEngineView> view;
+        // Where the control is on its stage's view, as last told the page.
+        QRect place;
     };
 
     void play(int slot, const QString &movieFile);
     void setOnScreen(int slot, bool onScreen);
+    void sendKey(int slot, const QKeyEvent *event);
     void closeSlot(int slot);
+    int stageFor(QWidget *window);
+    void closeStage(int stage);
     QWebEnginePage *makeWindow();
     bool claimWindow(PlayerPage *page, const QUrl &url);
-    void showWindow(int slot);
+    void showStage(int stage);
+    void watchGeometry(QWidget *control);
+    void scheduleLayout();
+    void layOut();
+    void layOutStage(int stage);
+    bool routePointer(QObject *watched, QEvent *event);
+    QWidget *viewInput(const Stage &stage) const;
     void onPageReady();
-    void askForWindow(int slot);
+    void askForStage(int stage);
+    void askForSlot(int slot);
     void releaseHeld();
     void purgeClosed();
     Slot *liveSlot(int slot, int movie);
@@ -97,13 +129,17 @@ private:
     std::unique_ptr<QWebEngineView> m_view;
     // Windows the page opened that have not yet shown whose they are.
     std::vector<std::unique_ptr<PlayerPage>> m_unclaimed;
+    std::map<int, std::unique_ptr<Stage>> m_stages;
     std::map<int, std::unique_ptr<Slot>> m_slots;
-    // Closed slots and refused windows, deleted from the event loop: a
+    // Closed stages and refused windows, deleted from the event loop: a
     // handle may be dropped inside one of their own events.
-    std::vector<std::unique_ptr<Slot>> m_closed;
+    std::vector<std::unique_ptr<Stage>> m_closed;
     std::vector<std::unique_ptr<PlayerPage>> m_refused;
     std::set<int> m_held;
     QTimer m_holdTimer;
     int m_nextSlot = 1;
+    int m_nextStage = 1;
+    int m_focusedSlot = 0;
+    bool m_layoutPending = false;
     bool m_ready = false;
 };

@@ -20,17 +20,21 @@
 #include <memory>
 
 class QDialog;
+class QEvent;
+class QKeyEvent;
 class QWidget;
 
 // An animation control as the library's players see it.
 class PlayerOwner
 {
 public:
-    // The widget the player's view is shown in.
+    // The control. The library shows the players of one window together,
+    // in one view of its own laid over the window's controls, each player
+    // where its control is and only where its control can be seen.
     virtual QWidget *playerWidget() = 0;
-    // The player's view, once it exists: a child of playerWidget() that the
-    // library owns and takes away when the handle is dropped.
-    virtual void adoptPlayerView(QWidget *view) = 0;
+    // A person's pointer input on the player (a press or a release): the
+    // control takes the focus on a press, as if clicked itself.
+    virtual void receivePersonsInput(const QEvent *event) = 0;
     // The current movie's fscommand.
     virtual void receiveCommand(const QString &command, const QString &args) = 0;
     // The current movie's first frame is on screen.
@@ -42,9 +46,8 @@ protected:
     ~PlayerOwner() = default;
 };
 
-// One control's player. Dropping it closes the player at once; its view
-// leaves the control then and there, so the handle may go inside the
-// control's own event handlers or destructor.
+// One control's player. Dropping it closes the player at once, so the
+// handle may go inside the control's own event handlers or destructor.
 class WebPlayer
 {
 public:
@@ -56,6 +59,8 @@ public:
     // minimised or covered, the control hidden) is paused where it is, and
     // goes on from there when it is back.
     virtual void setOnScreen(bool onScreen) = 0;
+    // A key pressed or released on the control, for its movie.
+    virtual void sendKey(const QKeyEvent *event) = 0;
 };
 
 class WebLibrary

@@ -1,9 +1,10 @@
 // The engine's page. It runs the one copy of the engine that every player
-// shares; each animation control shows a slot, a window this page opens,
-// and its player is put in that slot's document. The program asks over the
-// bridge for slots and movies ("" blanks a slot); the page answers with a
-// note when a movie's first frame is on screen. A movie's commands leave
-// through its slot's own window (see slot.js), never through this page.
+// shares. Each window with animation controls shows a stage, a window this
+// page opens, and each control's player (its slot) is put on that stage
+// where the control is. The program asks over the bridge for stages, slots,
+// places and movies ("" blanks a slot); the page answers with a note when a
+// movie's first frame is on screen. A movie's commands leave through its
+// stage's own window (see stage.js), never through this page.
 (function () {
   "use strict";
   const openWindow = window.open.bind(window);
@@ -16,19 +17,20 @@
     Object.defineProperty(transport, "onmessage",
                           { value: transport.onmessage, writable: false, configurable: false });
   }
-  const slots = new Map(); // slot → { token, window, player, url, movie, generation }
+  const stages = new Map(); // stage → { token, window }
+  const slots = new Map(); // slot → { stage, box, place, player, url, movie, generation, … }
 
   // This page is never shown, so it gets no animation frames of its own and
   // must not pause the players when it is found hidden: the engine's frame
-  // requests are served by whichever slot is on screen.
+  // requests are served by whichever stage is on screen.
   window.addEventListener("visibilitychange", function (event) { event.stopImmediatePropagation(); }, true);
   const frameCallbacks = new Map();
   let nextFrameId = 1;
   let frameSource = null; // { window } of the request in flight
 
-  function visibleSlotWindow() {
-    for (const slot of slots.values()) {
-      const w = slot.window;
+  function visibleStageWindow() {
+    for (const stage of stages.values()) {
+      const w = stage.window;
       if (w && !w.closed && w.document.visibilityState === "visible")
         return w;
     }
@@ -40,10 +42,10 @@
       return;
     if (frameSource && !frameSource.window.closed && frameSource.window.document.visibilityState === "visible")
       return;
-    const w = visibleSlotWindow();
+    const w = visibleStageWindow();
     frameSource = null;
     if (!w)
-      return; // asked again when a slot comes on screen
+      return; // asked again when a stage comes on screen
     const source = frameSource = { window: w };
     w.requestAnimationFrame(function (time) {
       if (frameSource !== source)
@@ -73,10 +75,16 @@
     frameCallbacks.delete(id);
   };
 
-  // Nobody can see the slot: its player stops where it is (the engine
+  // Nobody can see the slot's control: its player stops where it is (the engine
   // suspends its frames, scripts and sound) and goes on from there once the
   // slot is seen again. A player already suspended otherwise is left so.
+  function showOrHide(slot) {
+    if (slot.box)
+      slot.box.style.visibility = slot.onScreen ? "" : "hidden";
+  }
+
   function pauseOrResume(slot) {
+    showOrHide(slot);
     const api = slot.player && slot.player.ruffle();
     if (!api)
       return;
@@ -96,22 +104,45 @@
     }
   }
 
+  function stageWindow(slot) {
+    const stage = stages.get(slot.stage);
+    return stage && stage.window && !stage.window.closed ? stage.window : null;
+  }
+
+  // The slot's box on its stage, made once the stage's window is there.
+  function place(slot) {
+    const w = stageWindow(slot);
+    if (!w)
+      return null;
+    if (!slot.box) {
+      slot.box = w.document.createElement("div");
+      slot.box.className = "player";
+      w.document.body.appendChild(slot.box);
+    }
+    const [x, y, width, height] = slot.place;
+    Object.assign(slot.box.style, { left: x + "px", top: y + "px", width: width + "px", height: height + "px" });
+    return slot.box;
+  }
+
   function show(id) {
     const slot = slots.get(id);
     if (!slot)
       return;
     const mine = ++slot.generation;
+    slot.noteFirstFrame = null;
     blank(slot);
-    const w = slot.window, url = slot.url, movie = slot.movie;
-    if (!w || w.closed || !url)
+    const w = stageWindow(slot), url = slot.url, movie = slot.movie;
+    const box = place(slot);
+    if (!w || !box || !url)
       return;
     const player = window.RufflePlayer.newest().createPlayer();
     slot.player = player;
-    w.document.getElementById("stage").appendChild(player);
+    box.appendChild(player);
+    showOrHide(slot);
     const api = player.ruffle();
     api.addFSCommandHandler(function (command, args) {
       if (mine === slot.generation && typeof w.sendCommand === "function")
-        w.sendCommand(movie, String(command), args === undefined || args === null ? "" : String(args));
+        w.sendCommand(id, movie, String(command), args === undefined || args === null ? "" : String(args));
       return true;
     });
     // A movie the engine cannot play shows what a missing one shows:
@@ -133,35 +164,47 @@
     slot.pausedHere = false;
     player.addEventListener("loadeddata", function () {
       pauseOrResume(slot);
-      // Two of the slot's own animation frames: the first frame has then
-      // been drawn where the user sees it.
-      w.requestAnimationFrame(function () {
+      slot.noteFirstFrame = function () {
+        // Two of the stage's own animation frames: the first frame has then
+        // been drawn where the user sees it. A player out of sight notes it
+        // once it is back.
         w.requestAnimationFrame(function () {
-          if (mine === slot.generation && bridge)
+          w.requestAnimationFrame(function () {
+            if (mine !== slot.generation || !bridge)
+              return;
+            if (!slot.onScreen)
+              return;
+            slot.noteFirstFrame = null;
             bridge.firstFrame(id, movie);
+          });
         });
-      });
+      };
+      if (slot.onScreen)
+        slot.noteFirstFrame();
     });
     api.load({ url: url }).catch(function () {});
   }
 
-  // Each slot window calls this as it loads, with the token its address
-  // carries: windows are matched to slots by token, whatever order they
+  // Each stage's window calls this as it loads, with the token its address
+  // carries: windows are matched to stages by token, whatever order they
   // open in.
-  window.slotReady = function (token, w) {
-    let id = 0, slot = null;
-    for (const [key, value] of slots) {
+  window.stageReady = function (token, w) {
+    let id = 0, stage = null;
+    for (const [key, value] of stages) {
       if (value.token === token) {
         id = key;
-        slot = value;
+        stage = value;
       }
     }
-    if (!slot || slot.window)
+    if (!stage || stage.window)
       return;
-    slot.window = w;
+    stage.window = w;
     w.document.addEventListener("visibilitychange", requestFrame);
     requestFrame();
-    show(id);
+    for (const [slotId, slot] of slots) {
+      if (slot.stage === id)
+        show(slotId);
+    }
   };
 
   // The program's channel is this script's alone: once it listens, no other
@@ -169,11 +212,29 @@
   const transport = qt.webChannelTransport;
   new QWebChannel(transport, function (channel) {
     bridge = channel.objects.bridge;
-    bridge.slotRequested.connect(function (id, address) {
-      const token = new URL(address).hash.slice(1);
-      slots.set(id, { token: token, window: null, player: null, url: "", movie: 0, generation: 0,
-                      onScreen: true, pausedHere: false });
+    bridge.stageRequested.connect(function (id, address) {
+      stages.set(id, { token: new URL(address).hash.slice(1), window: null });
       openWindow(address, "_blank");
+    });
+    bridge.stageClosed.connect(function (id) {
+      stages.delete(id);
+      requestFrame();
+    });
+    bridge.slotRequested.connect(function (id, stage) {
+      slots.set(id, { stage: stage, box: null, place: [0, 0, 0, 0], player: null, url: "", movie: 0,
+                      generation: 0, onScreen: true, pausedHere: false, noteFirstFrame: null });
+    });
+    bridge.slotPlaced.connect(function (id, x, y, width, height) {
+      const slot = slots.get(id);
+      if (!slot)
+        return;
+      slot.place = [x, y, width, height];
+      place(slot);
+    });
+    bridge.slotFocused.connect(function (id) {
+      const slot = slots.get(id);
+      if (slot && slot.player)
+        slot.player.focus({ preventScroll: true });
     });
     bridge.movieRequested.connect(function (id, url, movie) {
       const slot = slots.get(id);
@@ -189,6 +250,8 @@
         return;
       slot.onScreen = shown;
       pauseOrResume(slot);
+      if (shown && slot.noteFirstFrame)
+        slot.noteFirstFrame();
     });
     bridge.slotClosed.connect(function (id) {
       const slot = slots.get(id);
@@ -196,6 +259,8 @@
         return;
       slot.generation++;
       blank(slot);
+      if (slot.box)
+        slot.box.remove();
       slots.delete(id);
       requestFrame();
     });

@@ -1,0 +1,31 @@
+// A window's stage: the engine's page opened it, and puts on it the player
+// of each animation control of that window, where the control is. The
+// movies' commands leave through this window's own web channel, which the
+// program bound to this one window: a command can only ever be the command
+// of a control of the window whose stage sent it, whatever the page says.
+(function () {
+  "use strict";
+  let own = null;
+  const waiting = [];
+
+  window.sendCommand = function (slot, movie, command, args) {
+    const message = [Number(slot), Number(movie), String(command), String(args)];
+    if (own)
+      own.fsCommand(...message);
+    else
+      waiting.push(message);
+  };
+
+  const transport = qt.webChannelTransport;
+  new QWebChannel(transport, function (channel) {
+    own = channel.objects.stage;
+    for (const message of waiting.splice(0))
+      own.fsCommand(...message);
+  });
+  // No other script of the page can take the channel's messages over.
+  Object.defineProperty(transport, "onmessage",
+                        { value: transport.onmessage, writable: false, configurable: false });
+
+  if (window.opener && typeof window.opener.stageReady === "function")
+    window.opener.stageReady(location.hash.slice(1), window);
+})();

@@ -11,8 +11,10 @@
 
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFrame>
 #include <QImage>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -58,6 +60,9 @@ private Q_SLOTS:
     void aReplacedMovieSaysNothingMore();
     void marginsShowTheMoviesBackground();
     void keysOnAControlReachItsOwnMovie();
+    void playersFollowTheirControls_data();
+    void playersFollowTheirControls();
+    void pointerBetweenPlayersReachesTheWindow();
     void playersPauseWhileNobodySeesThem_data();
     void playersPauseWhileNobodySeesThem();
 
@@ -469,7 +474,7 @@ void TestFlash::scriptInThePlayersReachesNothing_data()
 {
     // Script run in a player's page, as if a movie had found a way: every
     // way out of the program, aimed at loopback listeners that must hear
-    // nothing. WHERE is "" for the slot's own window or "opener." for the
+    // nothing. WHERE is "" for the stage's own window or "opener." for the
     // engine's page; TCPPORT the TCP port, UDPPORT the UDP port. Each calls done()
     // once its attempt has settled.
     QTest::addColumn<QString>("where");
@@ -499,7 +504,7 @@ void TestFlash::scriptInThePlayersReachesNothing_data()
     };
     for (const QString &place : places) {
         for (const auto &attempt : attempts) {
-            QTest::addRow("%s %s", place.isEmpty() ? "slot" : "engine page", attempt.name)
+            QTest::addRow("%s %s", place.isEmpty() ? "stage" : "engine page", attempt.name)
                 << place << QString::fromLatin1(attempt.attempt);
         }
     }
@@ -735,20 +740,115 @@ void TestFlash::keysOnAControlReachItsOwnMovie()
     WAIT_COMPARE(frames.count(), 1, 30000);
     QWebEngineView *view = testing::playerView(other);
     QVERIFY(view);
+    // Where an element's player is on the stage.
     QCOMPARE(testing::evaluate(view->page(), QStringLiteral(
+                 "window.placeOf = function (element) {"
+                 "  var box = element && element.closest && element.closest('.player');"
+                 "  var r = box ? box.getBoundingClientRect() : { left: -1, top: -1 };"
+                 "  return Math.round(r.left) + ',' + Math.round(r.top);"
+                 "};"
                  "window.keysSeen = [];"
                  "document.addEventListener('keydown', function (e) {"
-                 "  var box = e.target.closest && e.target.closest('.player');"
-                 "  var r = box ? box.getBoundingClientRect() : { left: -1, top: -1 };"
-                 "  keysSeen.push(e.key + '@' + Math.round(r.left) + ',' + Math.round(r.top));"
+                 "  keysSeen.push(e.key + '@' + placeOf(e.target));"
                  "}, true); 'ready'")),
              QStringLiteral("ready"));
+    const QPoint place = testing::rectInWindow(other).topLeft() - view->pos();
+    const QString at = QStringLiteral("%1,%2").arg(place.x()).arg(place.y());
     other->setFocus(Qt::TabFocusReason);
     WAIT_VERIFY(other->hasFocus(), 5000);
-    const QPoint place = testing::rectInWindow(other).topLeft() - view->pos();
-    const QString expected = QStringLiteral("k@%1,%2").arg(place.x()).arg(place.y());
+    // The player takes the page's focus as its control takes the window's.
+    WAIT_COMPARE(testing::evaluate(view->page(), QStringLiteral("placeOf(document.activeElement)")), at, 10000);
     QTest::keyClick(other, Qt::Key_K);
-    WAIT_COMPARE(testing::evaluate(view->page(), QStringLiteral("keysSeen.join(' ')")), expected, 10000);
+    WAIT_COMPARE(testing::evaluate(view->page(), QStringLiteral("keysSeen.join(' ')")), QStringLiteral("k@") + at, 10000);
+}
+
+// A window without a layout: control "a" in a frame at the top left,
+// control "b" at the top right, and a button between them.
+struct FreeWindow
+{
+    QWidget window;
+    QFrame *frame = new QFrame(&window);
+    TShockwaveFlash *a = new TShockwaveFlash(frame);
+    TShockwaveFlash *b = new TShockwaveFlash(&window);
+    QPushButton *between = new QPushButton(QStringLiteral("entre"), &window);
+
+    FreeWindow()
+    {
+        window.resize(520, 360);
+        frame->setGeometry(10, 10, 200, 150);
+        a->setGeometry(0, 0, 200, 150);
+        b->setGeometry(310, 10, 200, 150);
+        between->setGeometry(220, 60, 80, 30);
+        window.show();
+        window.activateWindow();
+        if (!testing::waitForActive(&window))
+            qWarning("window did not become active");
+    }
+};
+
+void TestFlash::playersFollowTheirControls_data()
+{
+    QTest::addColumn<QString>("change");
+    QTest::addColumn<QRect>("shown");  // where the movie must be now
+    QTest::addColumn<QRect>("empty");  // where nothing may be drawn
+    QTest::newRow("control moved") << "move" << QRect(10, 190, 200, 150) << QRect(10, 10, 200, 150);
+    QTest::newRow("control resized") << "resize" << QRect(10, 10, 100, 75) << QRect(110, 10, 100, 150);
+    QTest::newRow("frame moved") << "move frame" << QRect(10, 190, 200, 150) << QRect(10, 10, 200, 150);
+    QTest::newRow("frame shrunk") << "shrink frame" << QRect(10, 10, 100, 150) << QRect(110, 10, 100, 150);
+    QTest::newRow("frame hidden") << "hide frame" << QRect(310, 10, 200, 150) << QRect(10, 10, 200, 150);
+}
+
+void TestFlash::playersFollowTheirControls()
+{
+    QFETCH(QString, change);
+    QFETCH(QRect, shown);
+    QFETCH(QRect, empty);
+    FreeWindow free;
+    QSignalSpy aFrames(free.a, &TShockwaveFlash::firstFrameShown);
+    QSignalSpy bFrames(free.b, &TShockwaveFlash::firstFrameShown);
+    free.a->setMovie(m_tree.path() + QStringLiteral("\\config\\play.swf"));
+    free.b->setMovie(m_tree.path() + QStringLiteral("\\config\\play.swf"));
+    WAIT_COMPARE(aFrames.count() + bFrames.count(), 2, 30000);
+    const auto magentaIn = [&free](const QRect &rect) { return magentaPixels(free.window.grab(rect).toImage()); };
+    WAIT_VERIFY(magentaIn(QRect(10, 10, 200, 150)) > 5000, 10000);
+    QCOMPARE(magentaIn(QRect(220, 10, 80, 150)), 0); // nothing between the two
+
+    if (change == QLatin1String("move"))
+        free.a->move(0, 180);
+    else if (change == QLatin1String("resize"))
+        free.a->resize(100, 75);
+    else if (change == QLatin1String("move frame"))
+        free.frame->move(10, 190);
+    else if (change == QLatin1String("shrink frame"))
+        free.frame->resize(100, 150);
+    else
+        free.frame->hide();
+    if (change == QLatin1String("move"))
+        free.frame->resize(200, 340); // the control stays inside its frame
+    WAIT_VERIFY(magentaIn(shown) > shown.width() * shown.height() / 4 && magentaIn(empty) == 0, 10000);
+}
+
+void TestFlash::pointerBetweenPlayersReachesTheWindow()
+{
+    // The players' view lies over the whole span of the two controls, but
+    // a click between them is the window's, and a click on a player the
+    // control's. Both go through the window as the display server's would.
+    FreeWindow free;
+    QSignalSpy frames(free.b, &TShockwaveFlash::firstFrameShown);
+    QSignalSpy entries(free.b, &TShockwaveFlash::OnEnter);
+    QSignalSpy clicks(free.between, &QPushButton::clicked);
+    free.a->setMovie(m_tree.path() + QStringLiteral("\\config\\play.swf"));
+    free.b->setMovie(m_tree.path() + QStringLiteral("\\config\\play.swf"));
+    WAIT_COMPARE(frames.count(), 1, 30000);
+    QVERIFY(testing::playerView(free.b));
+    QVERIFY(testing::playerView(free.b)->geometry().contains(free.between->geometry()));
+    QTest::mouseClick(free.window.windowHandle(), Qt::LeftButton, {}, free.between->geometry().center());
+    WAIT_COMPARE(clicks.count(), 1, 5000);
+    QVERIFY(!free.b->hasFocus());
+    QTest::mouseClick(free.window.windowHandle(), Qt::LeftButton, {}, QPoint(410, 85));
+    WAIT_COMPARE(entries.count(), 1, 5000);
+    QVERIFY(free.b->hasFocus());
+    QCOMPARE(clicks.count(), 1);
 }
 
 void TestFlash::playersPauseWhileNobodySeesThem_data()

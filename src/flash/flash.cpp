@@ -172,6 +172,8 @@ void TShockwaveFlash::onFocusChanged(QWidget *old, QWidget *now)
         return widget && (widget == this || isAncestorOf(widget));
     };
     if (inside(now) && !inside(old)) {
+        if (m_player)
+            m_player->takeKeyboard();
         QMetaObject::invokeMethod(
             this, [this] { Q_EMIT OnEnter(this); }, Qt::QueuedConnection);
     }

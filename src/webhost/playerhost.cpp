@@ -64,6 +64,11 @@ public:
         if (m_host)
             m_host->setOnScreen(m_slot, onScreen);
     }
+    void takeKeyboard() override
+    {
+        if (m_host)
+            m_host->takeKeyboard(m_slot);
+    }
     void sendKey(const QKeyEvent *event) override
     {
         if (m_host)
@@ -191,6 +196,14 @@ void PlayerHost::setOnScreen(int slot, bool onScreen)
         Q_EMIT m_bridge->slotShown(slot, onScreen);
 }
 
+void PlayerHost::takeKeyboard(int slot)
+{
+    if (m_focusedSlot == slot || !m_ready || !m_slots.count(slot))
+        return;
+    m_focusedSlot = slot;
+    Q_EMIT m_bridge->slotFocused(slot);
+}
+
 void PlayerHost::sendKey(int slot, const QKeyEvent *event)
 {
     const auto found = m_slots.find(slot);
@@ -200,10 +213,7 @@ void PlayerHost::sendKey(int slot, const QKeyEvent *event)
     QWidget *input = stage == m_stages.end() ? nullptr : viewInput(*stage->second);
     if (!input)
         return;
-    if (m_focusedSlot != slot) {
-        m_focusedSlot = slot;
-        Q_EMIT m_bridge->slotFocused(slot);
-    }
+    takeKeyboard(slot);
     QKeyEvent copy(event->type(), event->key(), event->modifiers(), event->nativeScanCode(),
                    event->nativeVirtualKey(), event->nativeModifiers(), event->text(), event->isAutoRepeat(),
                    event->count());
@@ -505,10 +515,8 @@ bool PlayerHost::routePointer(QObject *watched, QEvent *event)
     const auto found = m_slots.find(target);
     if (found == m_slots.end() || !found->second->widget)
         return false;
-    if (event->type() != QEvent::MouseButtonRelease && m_focusedSlot != target && m_ready) {
-        m_focusedSlot = target;
-        Q_EMIT m_bridge->slotFocused(target);
-    }
+    if (event->type() != QEvent::MouseButtonRelease)
+        takeKeyboard(target);
     found->second->owner->receivePersonsInput(event);
     return true;
 }

@@ -100,6 +100,7 @@ private:
 
     void play(int slot, const QString &movieFile);
     void setOnScreen(int slot, bool onScreen);
+    void takeKeyboard(int slot);
     void sendKey(int slot, const QKeyEvent *event);
     void closeSlot(int slot);
     int stageFor(QWidget *window);

@@ -8,7 +8,7 @@
 // A page of the animation players. It stays on its own address, sends the
 // movies' console chatter to a logging category that is off by default and
 // opens a window only through its window source (the engine's page opening
-// a control's slot). A slot's window learns its address from its first
+// a window's stage). A stage's window learns its address from its first
 // navigation, which its claim must accept: a window the host did not ask for
 // goes nowhere.
 class PlayerPage final : public QWebEnginePage

@@ -59,6 +59,9 @@ public:
     // minimised or covered, the control hidden) is paused where it is, and
     // goes on from there when it is back.
     virtual void setOnScreen(bool onScreen) = 0;
+    // The control has the keyboard: the keys it sends from now on are its
+    // movie's.
+    virtual void takeKeyboard() = 0;
     // A key pressed or released on the control, for its movie.
     virtual void sendKey(const QKeyEvent *event) = 0;
 };

@@ -60,6 +60,8 @@ private Q_SLOTS:
     void aReplacedMovieSaysNothingMore();
     void marginsShowTheMoviesBackground();
     void keysOnAControlReachItsOwnMovie();
+    void unchangedFramesAreNotDrawnAgain_data();
+    void unchangedFramesAreNotDrawnAgain();
     void playersFollowTheirControls_data();
     void playersFollowTheirControls();
     void pointerBetweenPlayersReachesTheWindow();
@@ -760,6 +762,50 @@ void TestFlash::keysOnAControlReachItsOwnMovie()
     WAIT_COMPARE(testing::evaluate(view->page(), QStringLiteral("placeOf(document.activeElement)")), at, 10000);
     QTest::keyClick(other, Qt::Key_K);
     WAIT_COMPARE(testing::evaluate(view->page(), QStringLiteral("keysSeen.join(' ')")), QStringLiteral("k@") + at, 10000);
+}
+
+void TestFlash::unchangedFramesAreNotDrawnAgain_data()
+{
+    QTest::addColumn<bool>("moving");
+    QTest::newRow("still movie") << false;
+    QTest::newRow("moving dot") << true;
+}
+
+void TestFlash::unchangedFramesAreNotDrawnAgain()
+{
+    // A movie whose frames are all alike is drawn once; one whose dot moves
+    // is drawn every frame, and is seen to move.
+    QFETCH(bool, moving);
+    swf::MovieSpec spec = testing::movieSpec("FRAMES");
+    spec.moving = moving;
+    spec.frameRate = 24;
+    testing::writeMovie(m_config + QStringLiteral("/frames.swf"), spec);
+    auto stage = makeStage();
+    QSignalSpy frames(stage->flash, &TShockwaveFlash::firstFrameShown);
+    stage->flash->setMovie(m_tree.path() + QStringLiteral("\\config\\frames.swf"));
+    WAIT_COMPARE(frames.count(), 1, 30000);
+    QWebEnginePage *page = stagePage(stage->flash);
+    QVERIFY(page);
+    const auto counts = [page] {
+        const QStringList both = testing::evaluate(page, QStringLiteral(
+            "opener.canvasFrames.drawn + ' ' + opener.canvasFrames.dropped")).split(QLatin1Char(' '));
+        return std::pair<int, int>(both.value(0).toInt(), both.value(1).toInt());
+    };
+    // The first frames are drawn as the movie starts, the still one's too.
+    WAIT_VERIFY(counts().first + counts().second >= 6, 10000);
+    const auto [drawnBefore, droppedBefore] = counts();
+    const QImage before = testing::grabControl(stage->flash);
+    // A second's worth of the movie's frames.
+    WAIT_VERIFY(counts().first + counts().second >= drawnBefore + droppedBefore + 24, 10000);
+    const auto [drawn, dropped] = counts();
+    if (moving) {
+        QVERIFY2(drawn - drawnBefore >= 20, qPrintable(QStringLiteral("%1 drawn").arg(drawn - drawnBefore)));
+        WAIT_VERIFY(testing::grabControl(stage->flash) != before, 5000);
+    } else {
+        QCOMPARE(drawn, drawnBefore);
+        QVERIFY(dropped - droppedBefore >= 24);
+        QCOMPARE(testing::grabControl(stage->flash), before);
+    }
 }
 
 // A window without a layout: control "a" in a frame at the top left,

@@ -8,6 +8,7 @@
 (function () {
   "use strict";
   const openWindow = window.open.bind(window);
+  const canvasFrames = window.canvasFrames;
   // Nothing but this script opens windows.
   window.open = function () { return null; };
 
@@ -26,7 +27,32 @@
   window.addEventListener("visibilitychange", function (event) { event.stopImmediatePropagation(); }, true);
   const frameCallbacks = new Map();
   let nextFrameId = 1;
-  let frameSource = null; // { window } of the request in flight
+  let frameSource = null; // { window, timer } of the request in flight
+
+  // The players keep step: they are all given one clock, which advances in
+  // whole frames of the fastest movie playing, and between two steps the
+  // page asks for no screen frames at all. Each player runs its frames when
+  // that clock has gone on by one of its own; players of equal frame rate
+  // draw in the same screen frame, and nothing runs sixty times a second.
+  // A new player's first request is answered at once (its clock starts
+  // there, in step). The tiny excess per step keeps rounding from ever
+  // leaving a player just short of its next frame.
+  const seenCallbacks = new WeakSet();
+  let step = 1000 / 60; // milliseconds of the fastest movie's frame
+  let stepIndex = -Infinity;
+  let playerClock = 0;
+
+  function setStep() {
+    let fastest = 0;
+    for (const slot of slots.values()) {
+      const api = slot.player && slot.player.ruffle();
+      const rate = api && api.metadata ? Number(api.metadata.frameRate) : 0;
+      if (rate > 0)
+        fastest = Math.max(fastest, Math.min(rate, 60));
+    }
+    step = 1000 / (fastest || 60);
+    stepIndex = -Infinity;
+  }
 
   function visibleStageWindow() {
     for (const stage of stages.values()) {
@@ -35,6 +61,26 @@
         return w;
     }
     return null;
+  }
+
+  function waitingForFirstFrame() {
+    for (const callback of frameCallbacks.values()) {
+      if (!seenCallbacks.has(callback))
+        return true;
+    }
+    return false;
+  }
+
+  function runFrame(callback) {
+    seenCallbacks.add(callback);
+    canvasFrames.begin();
+    try {
+      callback(playerClock);
+    } catch (error) {
+      console.error(error);
+    } finally {
+      canvasFrames.end();
+    }
   }
 
   function requestFrame() {
@@ -46,28 +92,39 @@
     frameSource = null;
     if (!w)
       return; // asked again when a stage comes on screen
-    const source = frameSource = { window: w };
-    w.requestAnimationFrame(function (time) {
+    const source = frameSource = { window: w, timer: 0 };
+    const wait = waitingForFirstFrame() ? 0 : (stepIndex + 1) * step - performance.now();
+    source.timer = w.setTimeout(function () {
       if (frameSource !== source)
         return;
       frameSource = null;
-      const callbacks = Array.from(frameCallbacks.values());
-      frameCallbacks.clear();
-      const now = time + w.performance.timeOrigin - performance.timeOrigin;
-      for (const callback of callbacks) {
-        try {
-          callback(now);
-        } catch (error) {
-          console.error(error);
+      const index = Math.floor(performance.now() / step);
+      const stepped = index > stepIndex;
+      if (stepped) {
+        if (stepIndex !== -Infinity)
+          playerClock += (index - stepIndex) * step * (1 + 1e-9);
+        stepIndex = index;
+      }
+      const due = [];
+      for (const [id, callback] of frameCallbacks) {
+        if (stepped || !seenCallbacks.has(callback)) {
+          due.push(callback);
+          frameCallbacks.delete(id);
         }
       }
+      due.forEach(runFrame);
       requestFrame();
-    });
+    }, Math.max(0, wait));
   }
 
   window.requestAnimationFrame = function (callback) {
     const id = nextFrameId++;
     frameCallbacks.set(id, callback);
+    // A new player is not kept waiting for the next step.
+    if (frameSource && frameSource.timer && !seenCallbacks.has(callback)) {
+      frameSource.window.clearTimeout(frameSource.timer);
+      frameSource = null;
+    }
     requestFrame();
     return id;
   };
@@ -163,6 +220,7 @@
       watch.observe(player.shadowRoot, { childList: true, subtree: true });
     slot.pausedHere = false;
     player.addEventListener("loadeddata", function () {
+      setStep();
       pauseOrResume(slot);
       slot.noteFirstFrame = function () {
         // Two of the stage's own animation frames: the first frame has then
@@ -262,6 +320,7 @@
       if (slot.box)
         slot.box.remove();
       slots.delete(id);
+      setStep();
       requestFrame();
     });
     bridge.ready();

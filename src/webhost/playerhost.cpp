@@ -127,6 +127,8 @@ PlayerHost::PlayerHost(const QString &engineDirectory)
             found->owner->receiveFailure();
     });
     m_holdTimer.setSingleShot(true);
+    // A coarse timer may end the hold up to a twentieth early.
+    m_holdTimer.setTimerType(Qt::PreciseTimer);
     connect(&m_holdTimer, &QTimer::timeout, this, &PlayerHost::releaseHeld);
 
     // The page needs a view for the windows it opens to be shown in other

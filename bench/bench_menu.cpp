@@ -17,6 +17,7 @@
 // The current directory is the content tree, as for the menu.
 #include "Main.h"
 #include "benchclock.h"
+#include "benchprocess.h"
 #include "clientdataset.h"
 #include "copypass.h"
 #include "datapacket.h"
@@ -54,54 +55,6 @@
 
 namespace {
 
-// PSS in kB of a process, from /proc/PID/smaps_rollup.
-long pssKilobytes(const QString &pid)
-{
-    QFile file(QStringLiteral("/proc/%1/smaps_rollup").arg(pid));
-    if (!file.open(QIODevice::ReadOnly))
-        return -1;
-    const QList<QByteArray> lines = file.readAll().split('\n');
-    for (const QByteArray &line : lines) {
-        if (line.startsWith("Pss:"))
-            return line.mid(4).trimmed().split(' ').first().toLong();
-    }
-    return -1;
-}
-
-QString parentOf(const QString &pid)
-{
-    QFile file(QStringLiteral("/proc/%1/stat").arg(pid));
-    if (!file.open(QIODevice::ReadOnly))
-        return QString();
-    const QByteArray stat = file.readAll();
-    const qsizetype close = stat.lastIndexOf(')');
-    return QString::fromLatin1(stat.mid(close + 2).split(' ').value(1));
-}
-
-QString commandOf(const QString &pid)
-{
-    QFile file(QStringLiteral("/proc/%1/comm").arg(pid));
-    return file.open(QIODevice::ReadOnly) ? QString::fromLatin1(file.readAll().trimmed()) : QString();
-}
-
-// This process and all its descendants.
-QStringList programProcesses()
-{
-    QStringList family{QString::number(QCoreApplication::applicationPid())};
-    bool grew = true;
-    const QStringList all = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs);
-    while (grew) {
-        grew = false;
-        for (const QString &pid : all) {
-            if (!family.contains(pid) && family.contains(parentOf(pid))) {
-                family << pid;
-                grew = true;
-            }
-        }
-    }
-    return family;
-}
-
 // Processor time (user + system) of all the program's processes, in clock
 // ticks; with perThread, each thread's (by process and name) is added to it.
 long long processorTicks(std::map<QString, long long> *perThread = nullptr)
@@ -130,21 +83,6 @@ long long processorTicks(std::map<QString, long long> *perThread = nullptr)
         ticks += fields.value(11).toLongLong() + fields.value(12).toLongLong();
     }
     return ticks;
-}
-
-void printMemory()
-{
-    const QStringList family = programProcesses();
-    long total = 0;
-    for (const QString &pid : family) {
-        const long pss = pssKilobytes(pid);
-        if (pss > 0) {
-            total += pss;
-            std::printf("process %s %s %ld\n", qPrintable(pid), qPrintable(commandOf(pid)), pss);
-        }
-    }
-    std::printf("pss_total_kb %ld\n", total);
-    std::fflush(stdout);
 }
 
 void runWindow(TFRMmain &window)

@@ -458,11 +458,14 @@ void PlayerHost::layOutStage(int stage)
 bool PlayerHost::eventFilter(QObject *watched, QEvent *event)
 {
     switch (event->type()) {
+    case QEvent::ChildAdded:
+        watchViewInput(watched, static_cast<QChildEvent *>(event)->child());
+        scheduleLayout(); // a new child of a window comes above the view
+        break;
     case QEvent::Move:
     case QEvent::Resize:
     case QEvent::Show:
     case QEvent::Hide:
-    case QEvent::ChildAdded:
         scheduleLayout();
         break;
     case QEvent::MouseButtonPress:
@@ -473,27 +476,30 @@ bool PlayerHost::eventFilter(QObject *watched, QEvent *event)
     default:
         break;
     }
-    if (event->type() == QEvent::ChildAdded) {
-        // The view's input widget: it takes no focus of its own either.
-        QObject *child = static_cast<QChildEvent *>(event)->child();
-        const bool ofView = std::any_of(m_stages.begin(), m_stages.end(),
-                                        [watched](const auto &entry) { return entry.second->view == watched; });
-        if (ofView && child && child->isWidgetType()) {
-            child->installEventFilter(this);
-            QPointer<QWidget> input = static_cast<QWidget *>(child);
-            QMetaObject::invokeMethod(
-                this,
-                [input] {
-                    if (input)
-                        input->setFocusPolicy(Qt::NoFocus);
-                },
-                Qt::QueuedConnection);
-        }
-    }
     return QObject::eventFilter(watched, event);
 }
 
-bool PlayerHost::routePointer(QObject *watched, QEvent *event)
+void PlayerHost::watchViewInput(QObject *parent, QObject *child)
+{
+    // The view's input widget, made as the view shows: its pointer input is
+    // routed to the controls, and it takes no focus of its own either.
+    const bool ofView = std::any_of(m_stages.begin(), m_stages.end(),
+                                    [parent](const auto &entry) { return entry.second->view == parent; });
+    if (!ofView || !child || !child->isWidgetType())
+        return;
+    child->installEventFilter(this);
+    // Queued: the widget sets its own policy after it is added.
+    QPointer<QWidget> input = static_cast<QWidget *>(child);
+    QMetaObject::invokeMethod(
+        this,
+        [input] {
+            if (input)
+                input->setFocusPolicy(Qt::NoFocus);
+        },
+        Qt::QueuedConnection);
+}
+
+void PlayerHost::routePointer(QObject *watched, QEvent *event)
 {
     // A person's press on a player is the control's; the release goes where
     // the press went.
@@ -501,7 +507,7 @@ bool PlayerHost::routePointer(QObject *watched, QEvent *event)
         return entry.second->view && watched == viewInput(*entry.second);
     });
     if (stage == m_stages.end() || !event->spontaneous())
-        return false;
+        return;
     Stage &state = *stage->second;
     int target = 0;
     if (event->type() == QEvent::MouseButtonRelease) {
@@ -516,11 +522,10 @@ bool PlayerHost::routePointer(QObject *watched, QEvent *event)
     }
     const auto found = m_slots.find(target);
     if (found == m_slots.end() || !found->second->widget)
-        return false;
+        return;
     if (event->type() != QEvent::MouseButtonRelease)
         takeKeyboard(target);
     found->second->owner->receivePersonsInput(event);
-    return true;
 }
 
 PlayerHost::Slot *PlayerHost::liveSlot(int slot, int movie)

@@ -112,7 +112,8 @@ private:
     void scheduleLayout();
     void layOut();
     void layOutStage(int stage);
-    bool routePointer(QObject *watched, QEvent *event);
+    void watchViewInput(QObject *parent, QObject *child);
+    void routePointer(QObject *watched, QEvent *event);
     QWidget *viewInput(const Stage &stage) const;
     void onPageReady();
     void askForStage(int stage);

@@ -27,7 +27,7 @@
   window.addEventListener("visibilitychange", function (event) { event.stopImmediatePropagation(); }, true);
   const frameCallbacks = new Map();
   let nextFrameId = 1;
-  let frameSource = null; // { window, timer } of the request in flight
+  let frameSource = null; // { window, timer } of the step waited for
 
   // The players keep step: they are all given one clock, which advances in
   // whole frames of the fastest movie playing, and between two steps the
@@ -121,7 +121,7 @@
     const id = nextFrameId++;
     frameCallbacks.set(id, callback);
     // A new player is not kept waiting for the next step.
-    if (frameSource && frameSource.timer && !seenCallbacks.has(callback)) {
+    if (frameSource && !seenCallbacks.has(callback)) {
       frameSource.window.clearTimeout(frameSource.timer);
       frameSource = null;
     }
@@ -228,9 +228,7 @@
         // once it is back.
         w.requestAnimationFrame(function () {
           w.requestAnimationFrame(function () {
-            if (mine !== slot.generation || !bridge)
-              return;
-            if (!slot.onScreen)
+            if (mine !== slot.generation || !bridge || !slot.onScreen)
               return;
             slot.noteFirstFrame = null;
             bridge.firstFrame(id, movie);

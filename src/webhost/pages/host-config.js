@@ -36,57 +36,26 @@
 // every frame) would start the browser polling them sixty times a second
 // for as long as the page lives.
 Object.defineProperty(Navigator.prototype, "getGamepads", { value: function () { return []; } });
-// Each player makes a sound output of its own, which the browser feeds
-// continuously once it runs, silence included: a few per cent of a core for
-// the four players of menu animations that mostly play no sound. An output
-// runs as the engine starts its movie (the engine holds the movie back
-// while its output is not running), and is suspended a second later unless
-// the movie has played a sound; the first sound runs it again. Meanwhile the
-// engine's own requests to run it are only noted.
-(function () {
-  const NativeAudioContext = window.AudioContext;
-  if (!NativeAudioContext)
-    return;
-  const nativeResume = NativeAudioContext.prototype.resume;
-  const nativeSuspend = NativeAudioContext.prototype.suspend;
-  const sounding = new WeakSet();
-  const idle = new WeakSet();
-  window.AudioContext = class extends NativeAudioContext {
-    constructor(options) {
-      super(options);
-      setTimeout(() => {
-        if (!sounding.has(this)) {
-          idle.add(this);
-          nativeSuspend.call(this);
-        }
-      }, 1000);
-    }
-    resume() {
-      return idle.has(this) ? Promise.resolve() : nativeResume.call(this);
-    }
-  };
-  const nativeStart = AudioScheduledSourceNode.prototype.start;
-  AudioScheduledSourceNode.prototype.start = function () {
-    const context = this.context;
-    sounding.add(context);
-    if (idle.has(context)) {
-      idle.delete(context);
-      nativeResume.call(context);
-    }
-    return nativeStart.apply(this, arguments);
-  };
-})();
 // A movie frame that draws exactly what the one before drew is not drawn
 // again: most menu animations stand still most of the time, and the engine
 // draws every frame in full at the movie's frame rate, which costs the
-// page, its compositor and the window a redraw each time. While a player
-// draws a frame (the engine's page brackets each frame with begin() and
-// end()), the drawing calls on its canvas are only recorded. At the end of
-// the frame they are compared with the previous frame's: the same calls,
-// with the same values and the same unedited paths and gradients, on a
-// canvas the frame begins by filling entirely ("copy"), leave the canvas as
-// it is, and are dropped. Anything else (an image, a pattern, text, a call
-// whose answer the engine reads) draws the frame as it comes.
+// page, its compositor and the window a redraw each time.
+//
+// While a player draws a frame (the engine's page brackets each frame with
+// begin() and end()), the drawing calls on its canvas are only recorded,
+// each with a snapshot of what its arguments were at the time: numbers and
+// strings as they are, a path as the list of what it was built from (the
+// engine builds every outline's path anew each frame, from the shape's
+// path and a matrix), a gradient by identity and its colour stops. At the
+// end of the frame the calls are compared with the previous frame's; the
+// same calls on a canvas the frame begins by filling entirely ("copy")
+// leave the canvas as it is, and are dropped. Anything whose effect the
+// recorder cannot see in the calls themselves draws the frame as it comes,
+// and that frame is never dropped: an image, a pattern, text, a call whose
+// answer the engine reads, and a filter that names an SVG element (the
+// engine draws colour effects on gradients and bitmaps through one SVG
+// colour-matrix filter whose values it rewrites for each object: a delayed
+// call would take whatever values were written last).
 window.canvasFrames = (function () {
   const context = CanvasRenderingContext2D.prototype;
   const recorded = new Set(["resetTransform", "setTransform", "transform", "translate", "scale", "rotate",
@@ -99,11 +68,20 @@ window.canvasFrames = (function () {
   const methods = new Map();
   const setters = new Map();
   const canvasOf = Object.getOwnPropertyDescriptor(context, "canvas").get;
-  const edits = new WeakMap(); // path or gradient → number of edits
+  const NativePath2D = window.Path2D;
+  const NativeDOMMatrixReadOnly = window.DOMMatrixReadOnly;
+  // What each path was built from, in order: { name, args } with the
+  // arguments' snapshots; a path the recorder cannot describe has none.
+  const builtFrom = new WeakMap();
+  const edits = new WeakMap(); // gradient → number of colour stops added
+  // Paths and gradients that a call recorded in this frame draws with: they
+  // must not change before that call reaches the canvas.
+  let pending = new WeakSet();
   const canvases = new WeakMap(); // canvas → { calls, previous, frame }
   let frame = 0;
   let inFrame = false;
   let touched = [];
+  const unknown = { unknown: true }; // never the same as anything
 
   function stateOf(canvas) {
     let state = canvases.get(canvas);
@@ -137,6 +115,8 @@ window.canvasFrames = (function () {
         methods.get(call.name).apply(ctx, call.args);
     }
   }
+  // Everything recorded so far reaches the canvases, and the rest of this
+  // frame goes straight to them; these frames are not compared.
   function drawNow(ctx) {
     const state = stateOf(canvasOf.call(ctx));
     if (state.calls) {
@@ -146,34 +126,94 @@ window.canvasFrames = (function () {
     }
     state.previous = null;
   }
-  function plain(value) {
-    return value === null || typeof value !== "object" || value instanceof Path2D || value instanceof CanvasGradient;
+  function drawAllNow() {
+    for (const ctx of touched)
+      drawNow(ctx);
+    pending = new WeakSet();
+  }
+
+  // A value as it is now, to compare with another frame's.
+  function snapshot(value) {
+    if (value === null || (typeof value !== "object" && typeof value !== "function"))
+      return value;
+    if (value instanceof NativePath2D) {
+      const steps = builtFrom.get(value);
+      return steps ? { path: value, length: steps.length } : unknown;
+    }
+    if (value instanceof CanvasGradient)
+      return { gradient: value, edits: edits.get(value) || 0 };
+    if (NativeDOMMatrixReadOnly && value instanceof NativeDOMMatrixReadOnly)
+      return { matrix: value.toFloat64Array().join(",") };
+    return unknown;
+  }
+  function sameSnapshot(x, y) {
+    if (x === y)
+      return x !== unknown;
+    if (x === null || y === null || typeof x !== "object" || typeof y !== "object" || x === unknown || y === unknown)
+      return false;
+    if (x.path || y.path) {
+      if (!x.path || !y.path || x.length !== y.length)
+        return false;
+      if (x.path === y.path)
+        return true;
+      const a = builtFrom.get(x.path), b = builtFrom.get(y.path);
+      for (let i = 0; i < x.length; ++i) {
+        if (!sameStep(a[i], b[i]))
+          return false;
+      }
+      return true;
+    }
+    if (x.gradient || y.gradient)
+      return x.gradient === y.gradient && x.edits === y.edits;
+    return x.matrix !== undefined && x.matrix === y.matrix;
+  }
+  function sameStep(a, b) {
+    if (a.name !== b.name || a.args.length !== b.args.length)
+      return false;
+    for (let j = 0; j < a.args.length; ++j) {
+      if (!sameSnapshot(a.args[j], b.args[j]))
+        return false;
+    }
+    return true;
+  }
+  // Arguments the recorder can replay later and compare: plain values,
+  // paths it can describe and gradients.
+  function recordable(value) {
+    if (value === null || (typeof value !== "object" && typeof value !== "function"))
+      return true;
+    return (value instanceof NativePath2D && builtFrom.has(value)) || value instanceof CanvasGradient;
   }
   function record(calls, name, args, setting) {
-    calls.push({ name: name, args: args, setting: setting,
-                 edits: args.map(function (value) { return typeof value === "object" && value ? edits.get(value) || 0 : 0; }) });
+    const snapshots = args.map(snapshot);
+    for (const value of args) {
+      if (value !== null && typeof value === "object")
+        pending.add(value);
+    }
+    calls.push({ name: name, args: args, setting: setting, snapshots: snapshots });
   }
   function sameCalls(a, b) {
     if (!b || a.length !== b.length)
       return false;
     for (let i = 0; i < a.length; ++i) {
       const x = a[i], y = b[i];
-      if (x.name !== y.name || x.setting !== y.setting || x.args.length !== y.args.length)
+      if (x.name !== y.name || x.setting !== y.setting || x.snapshots.length !== y.snapshots.length)
         return false;
-      for (let j = 0; j < x.args.length; ++j) {
-        if (x.args[j] !== y.args[j] || x.edits[j] !== y.edits[j])
+      for (let j = 0; j < x.snapshots.length; ++j) {
+        if (!sameSnapshot(x.snapshots[j], y.snapshots[j]))
           return false;
       }
     }
     return true;
   }
   // Whether the frame begins by replacing every pixel of the canvas, so
-  // that drawing it again over the last frame gives the last frame.
+  // that drawing it again over the last frame gives the last frame: it
+  // resets the transform, then (after settings only) fills the whole
+  // canvas in "copy" mode.
   function fillsCanvas(calls, canvas) {
     if (calls.length === 0 || calls[0].name !== "resetTransform")
       return false;
     let copy = false;
-    for (let i = 1; i < Math.min(calls.length, 6); ++i) {
+    for (let i = 1; i < calls.length; ++i) {
       const call = calls[i];
       if (call.setting && call.name === "globalCompositeOperation")
         copy = call.args[0] === "copy";
@@ -196,7 +236,7 @@ window.canvasFrames = (function () {
       context[name] = function () {
         const calls = recording(this);
         const args = Array.prototype.slice.call(arguments);
-        if (calls && recorded.has(name) && args.every(plain)) {
+        if (calls && recorded.has(name) && args.every(recordable)) {
           record(calls, name, args, false);
           return undefined;
         }
@@ -216,7 +256,8 @@ window.canvasFrames = (function () {
         },
         set: function (value) {
           const calls = recording(this);
-          if (calls && recordedSettings.has(name) && plain(value)) {
+          const svg = name === "filter" && String(value).indexOf("url(") !== -1;
+          if (calls && recordedSettings.has(name) && recordable(value) && !svg) {
             record(calls, name, [value], true);
             return;
           }
@@ -227,17 +268,46 @@ window.canvasFrames = (function () {
       });
     }
   }
-  // Paths and gradients can be added to after they are first drawn.
-  for (const type of [Path2D, CanvasGradient]) {
-    for (const name of Object.getOwnPropertyNames(type.prototype)) {
-      const method = type.prototype[name];
-      if (name === "constructor" || typeof method !== "function")
-        continue;
-      type.prototype[name] = function () {
-        edits.set(this, (edits.get(this) || 0) + 1);
-        return method.apply(this, arguments);
-      };
+
+  // Paths note what they are built from. A path or gradient changed while
+  // a recorded call still has to draw with it first draws what was
+  // recorded.
+  window.Path2D = class Path2D extends NativePath2D {
+    constructor(from) {
+      super(...arguments);
+      const args = arguments.length === 0 ? [] : [snapshot(from)];
+      if (args.indexOf(unknown) === -1)
+        builtFrom.set(this, [{ name: "new", args: args }]);
     }
+  };
+  for (const name of Object.getOwnPropertyNames(NativePath2D.prototype)) {
+    const method = NativePath2D.prototype[name];
+    if (name === "constructor" || typeof method !== "function")
+      continue;
+    NativePath2D.prototype[name] = function () {
+      if (pending.has(this))
+        drawAllNow();
+      const steps = builtFrom.get(this);
+      if (steps) {
+        const args = Array.prototype.map.call(arguments, snapshot);
+        if (args.indexOf(unknown) === -1)
+          steps.push({ name: name, args: args });
+        else
+          builtFrom.delete(this);
+      }
+      return method.apply(this, arguments);
+    };
+  }
+  for (const name of Object.getOwnPropertyNames(CanvasGradient.prototype)) {
+    const method = CanvasGradient.prototype[name];
+    if (name === "constructor" || typeof method !== "function")
+      continue;
+    CanvasGradient.prototype[name] = function () {
+      if (pending.has(this))
+        drawAllNow();
+      edits.set(this, (edits.get(this) || 0) + 1);
+      return method.apply(this, arguments);
+    };
   }
   // A canvas given a new size is cleared.
   for (const name of ["width", "height"]) {
@@ -265,6 +335,7 @@ window.canvasFrames = (function () {
       ++frame;
       inFrame = true;
       touched = [];
+      pending = new WeakSet();
     },
     end: function () {
       inFrame = false;
@@ -284,6 +355,7 @@ window.canvasFrames = (function () {
         state.previous = fillsCanvas(calls, canvas) ? calls : null;
       }
       touched = [];
+      pending = new WeakSet();
     },
   };
 })();

@@ -17,6 +17,16 @@ void PlayerBridge::movieFailed(int slot, int movie)
     Q_EMIT movieFailedReceived(slot, movie);
 }
 
+void PlayerBridge::engineFailed(int slot, int movie)
+{
+    Q_EMIT engineFailedReceived(slot, movie);
+}
+
+void PlayerBridge::pong(int serial)
+{
+    Q_EMIT pongReceived(serial);
+}
+
 StageBridge::StageBridge(QObject *parent) : QObject(parent) {}
 
 void StageBridge::fsCommand(int slot, int movie, const QString &command, const QString &args)

@@ -6,7 +6,8 @@
 // The only object the engine's page sees over its web channel. It carries
 // the host's requests (open a window's stage, put a control's player on it,
 // place it, play a movie in it, close it) to the page and the page's notes
-// (a first frame on screen, a movie the engine failed on) back. Movies'
+// (a first frame on screen, a movie the engine failed on, the engine
+// itself failing) back. Movies'
 // commands do not pass here: see StageBridge.
 class PlayerBridge final : public QObject
 {
@@ -34,15 +35,23 @@ Q_SIGNALS:
     // The slot's control has the keyboard: the keys sent to the stage are
     // its player's.
     void slotFocused(int slot);
+    // Whether the page still answers: it answers with pong(serial).
+    void pinged(int serial);
     // To the host.
     void pageReady();
     void firstFrameShown(int slot, int movie);
     void movieFailedReceived(int slot, int movie);
+    // The engine failed and can play nothing more; slot is the player that
+    // was running when it did, or 0 when the page cannot tell.
+    void engineFailedReceived(int slot, int movie);
+    void pongReceived(int serial);
 
 public Q_SLOTS:
     void ready();
     void firstFrame(int slot, int movie);
     void movieFailed(int slot, int movie);
+    void engineFailed(int slot, int movie);
+    void pong(int serial);
 };
 
 // The one object a stage's window sees over a web channel of its own. The

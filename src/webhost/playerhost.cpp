@@ -6,6 +6,7 @@
 
 #include <QChildEvent>
 #include <QCoreApplication>
+#include <QFile>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QRandomGenerator>
@@ -18,6 +19,9 @@
 
 #include <algorithm>
 #include <utility>
+
+#include <signal.h>
+#include <unistd.h>
 
 namespace {
 
@@ -34,6 +38,33 @@ public:
             info.block(true);
     }
 };
+
+// How often the engine's process is looked at; it is replaced once it has
+// missed this many answers in a row (a script or the engine itself never
+// returning holds every player).
+constexpr int kWatchMs = 1000;
+constexpr int kMissedAnswers = 5;
+// The engine's own memory has a maximum (ENGINE_MEMORY_MIB, 512 MiB): this
+// is what its process may hold in all, its pages and canvases included.
+constexpr qint64 kProcessMemory = qint64(1) << 30;
+// A second failure this soon after the engine was last made, when it cannot
+// tell whose it was, has the movies tried one at a time.
+constexpr qint64 kFailingAgainMs = 10000;
+// A movie tried alone plays this long before the next is tried.
+constexpr int kProbationMs = 1000;
+// A movie tried alone that shows no first frame in this time (its window is
+// minimised, say) lets the next be tried.
+constexpr int kProbationWaitMs = 4000;
+
+// The resident memory of a process, in bytes, or 0 when it cannot be read.
+qint64 residentMemory(qint64 pid)
+{
+    QFile statm(QStringLiteral("/proc/%1/statm").arg(pid));
+    if (!statm.open(QIODevice::ReadOnly))
+        return 0;
+    const QList<QByteArray> fields = statm.readAll().split(' ');
+    return fields.size() > 1 ? fields.at(1).toLongLong() * ::sysconf(_SC_PAGESIZE) : 0;
+}
 
 QString newToken()
 {
@@ -115,22 +146,45 @@ PlayerHost::PlayerHost(const QString &engineDirectory)
     m_profile->setUrlRequestInterceptor(m_interceptor.get());
 
     m_bridge = std::make_unique<PlayerBridge>();
-    m_channel = std::make_unique<QWebChannel>();
-    m_channel->registerObject(QStringLiteral("bridge"), m_bridge.get());
     connect(m_bridge.get(), &PlayerBridge::pageReady, this, &PlayerHost::onPageReady);
     connect(m_bridge.get(), &PlayerBridge::firstFrameShown, this, [this](int slot, int movie) {
-        if (Slot *found = liveSlot(slot, movie))
+        if (Slot *found = liveSlot(slot, movie)) {
+            found->shown = true;
             found->owner->receiveFirstFrame();
+        }
+        // A movie tried alone has shown it plays; the next is tried once it
+        // has played a little while.
+        if (slot == m_probing && m_probing != 0)
+            m_probationTimer.start(kProbationMs);
     });
     connect(m_bridge.get(), &PlayerBridge::movieFailedReceived, this, [this](int slot, int movie) {
         if (Slot *found = liveSlot(slot, movie))
             found->owner->receiveFailure();
+        if (slot == m_probing && m_probing != 0)
+            m_probationTimer.start(0);
+    });
+    connect(m_bridge.get(), &PlayerBridge::engineFailedReceived, this, [this](int slot, int movie) {
+        restartEngine(liveSlot(slot, movie) ? slot : 0);
+    });
+    connect(m_bridge.get(), &PlayerBridge::pongReceived, this, [this](int serial) {
+        m_pongSerial = std::max(m_pongSerial, serial);
     });
     m_holdTimer.setSingleShot(true);
     // A coarse timer may end the hold up to a twentieth early.
     m_holdTimer.setTimerType(Qt::PreciseTimer);
     connect(&m_holdTimer, &QTimer::timeout, this, &PlayerHost::releaseHeld);
+    m_probationTimer.setSingleShot(true);
+    connect(&m_probationTimer, &QTimer::timeout, this, &PlayerHost::askForNextOnProbation);
+    m_watchdog.setInterval(kWatchMs);
+    connect(&m_watchdog, &QTimer::timeout, this, &PlayerHost::watchEngine);
+    m_watchdog.start();
+    startEngine();
+}
 
+void PlayerHost::startEngine()
+{
+    m_channel = std::make_unique<QWebChannel>();
+    m_channel->registerObject(QStringLiteral("bridge"), m_bridge.get());
     // The page needs a view for the windows it opens to be shown in other
     // views; this one is never shown itself.
     const QUrl pageUrl = movies::hostPageUrl();
@@ -139,9 +193,14 @@ PlayerHost::PlayerHost(const QString &engineDirectory)
     m_page->settings()->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, true);
     m_page->setWindowSource([this] { return makeWindow(); });
     m_page->setWebChannel(m_channel.get());
+    // Every page of the players shares this page's process.
+    connect(m_page.get(), &QWebEnginePage::renderProcessTerminated, this, [this] { restartEngine(0); });
     m_view = std::make_unique<QWebEngineView>();
     m_view->setAttribute(Qt::WA_DontShowOnScreen);
     m_view->setPage(m_page.get());
+    m_pingSerial = 0;
+    m_pongSerial = 0;
+    m_sinceStart.start();
     m_page->load(pageUrl);
 }
 
@@ -182,6 +241,20 @@ void PlayerHost::play(int slot, const QString &movieFile)
     Slot &state = *found->second;
     state.url = movies::addressOf(movieFile).toString(QUrl::FullyEncoded);
     ++state.movie;
+    state.shown = false;
+    if (m_failed.count(state.url)) {
+        // The engine failed on this movie before: it shows nothing, as a
+        // movie the engine cannot play does.
+        state.url.clear();
+        const int movie = state.movie;
+        QMetaObject::invokeMethod(
+            this,
+            [this, slot, movie] {
+                if (Slot *failed = liveSlot(slot, movie))
+                    failed->owner->receiveFailure();
+            },
+            Qt::QueuedConnection);
+    }
     if (m_holdTimer.isActive())
         m_held.insert(slot);
     else if (m_ready)
@@ -241,6 +314,9 @@ void PlayerHost::releaseHeld()
 void PlayerHost::closeSlot(int slot)
 {
     m_held.erase(slot);
+    m_probation.erase(std::remove(m_probation.begin(), m_probation.end(), slot), m_probation.end());
+    if (slot == m_probing)
+        m_probationTimer.start(0);
     const auto found = m_slots.find(slot);
     if (found == m_slots.end())
         return;
@@ -283,6 +359,9 @@ void PlayerHost::purgeClosed()
 {
     m_closed.clear();
     m_refused.clear();
+    for (std::unique_ptr<QObject> &retired : m_retired)
+        retired.reset();
+    m_retired.clear();
 }
 
 void PlayerHost::onPageReady()
@@ -292,8 +371,141 @@ void PlayerHost::onPageReady()
     m_ready = true;
     for (const auto &[stage, state] : m_stages)
         askForStage(stage);
-    for (const auto &[slot, state] : m_slots)
+    for (const auto &[slot, state] : m_slots) {
+        if (std::find(m_probation.begin(), m_probation.end(), slot) == m_probation.end())
+            askForSlot(slot);
+    }
+    askForNextOnProbation();
+}
+
+void PlayerHost::restartEngine(int culprit)
+{
+    // From the event loop: the news may come from inside the page's own
+    // signals. Several reports of one failure make one restart.
+    if (culprit != 0)
+        m_restartCulprit = culprit;
+    if (m_restartPending)
+        return;
+    m_restartPending = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            m_restartPending = false;
+            replaceEngine(std::exchange(m_restartCulprit, 0));
+        },
+        Qt::QueuedConnection);
+}
+
+void PlayerHost::replaceEngine(int culprit)
+{
+    // Whose failure it was, where the page could not tell: the movie being
+    // tried alone, or else the only one still on its way to its first frame
+    // (a movie the engine fails on as it loads).
+    if (culprit == 0)
+        culprit = m_probing;
+    if (culprit == 0) {
+        std::vector<int> loading;
+        for (const auto &[id, slot] : m_slots) {
+            if (!slot->url.isEmpty() && !slot->shown)
+                loading.push_back(id);
+        }
+        if (loading.size() == 1)
+            culprit = loading.front();
+    }
+    const bool failingAgain = m_sinceStart.elapsed() < kFailingAgainMs;
+    m_probation.clear();
+    m_probing = 0;
+    m_probationTimer.stop();
+    if (culprit != 0)
+        leaveOut(culprit);
+    else if (failingAgain) {
+        for (const auto &[id, slot] : m_slots) {
+            if (!slot->url.isEmpty())
+                m_probation.push_back(id);
+        }
+    }
+    retireEngine();
+    startEngine();
+}
+
+void PlayerHost::leaveOut(int slot)
+{
+    const auto found = m_slots.find(slot);
+    if (found == m_slots.end() || found->second->url.isEmpty())
+        return;
+    Slot &state = *found->second;
+    m_failed.insert(state.url);
+    state.url.clear();
+    if (state.widget)
+        state.owner->receiveFailure();
+}
+
+void PlayerHost::retireEngine()
+{
+    m_ready = false;
+    m_focusedSlot = 0;
+    // The old page has nothing more to say to the host.
+    if (m_channel)
+        m_channel->deregisterObject(m_bridge.get());
+    std::vector<std::unique_ptr<QObject>> views;
+    std::vector<std::unique_ptr<QObject>> pages;
+    for (const auto &[id, stage] : m_stages) {
+        if (stage->view) {
+            stage->view->hide();
+            stage->view->setParent(nullptr);
+            views.emplace_back(stage->view.data());
+            stage->view = nullptr;
+        }
+        if (stage->page)
+            pages.push_back(std::move(stage->page));
+        // The new page's window for this stage will carry a new token.
+        stage->token = newToken();
+        stage->pressed = 0;
+    }
+    views.push_back(std::move(m_view));
+    pages.push_back(std::move(m_page));
+    for (std::unique_ptr<PlayerPage> &page : m_unclaimed)
+        pages.push_back(std::move(page));
+    m_unclaimed.clear();
+    for (std::unique_ptr<QObject> &view : views)
+        m_retired.push_back(std::move(view));
+    for (std::unique_ptr<QObject> &page : pages)
+        m_retired.push_back(std::move(page));
+    m_retired.push_back(std::move(m_channel));
+    for (const auto &[id, slot] : m_slots)
+        slot->shown = false;
+    QMetaObject::invokeMethod(this, &PlayerHost::purgeClosed, Qt::QueuedConnection);
+}
+
+void PlayerHost::askForNextOnProbation()
+{
+    m_probing = 0;
+    while (m_ready && !m_probation.empty()) {
+        const int slot = m_probation.front();
+        m_probation.erase(m_probation.begin());
+        if (!m_slots.count(slot))
+            continue;
+        m_probing = slot;
         askForSlot(slot);
+        m_probationTimer.start(kProbationWaitMs);
+        return;
+    }
+}
+
+void PlayerHost::watchEngine()
+{
+    if (!m_page || m_restartPending)
+        return;
+    const qint64 pid = m_page->renderProcessPid();
+    if (pid <= 0)
+        return;
+    // Ended, the process is noticed as ended and the engine replaced.
+    if (residentMemory(pid) > kProcessMemory || (m_ready && m_pingSerial - m_pongSerial >= kMissedAnswers)) {
+        ::kill(static_cast<pid_t>(pid), SIGKILL);
+        return;
+    }
+    if (m_ready)
+        Q_EMIT m_bridge->pinged(++m_pingSerial);
 }
 
 void PlayerHost::askForStage(int stage)

@@ -13,6 +13,18 @@
 // control they concern, and the view's pointer input to the control under
 // it.
 //
+// The engine is one WebAssembly instance in one process for every player,
+// so the host supervises it: when the engine fails (a panic, its memory at
+// its maximum), its process ends for any reason (a crash, the out-of-memory
+// killer), it stops answering, or the process grows past what a school
+// machine can spare, the host replaces the engine's page and every stage,
+// and plays each control's movie again from its start. The movie that made
+// the engine fail is left out for the rest of the run, its control blank
+// as for a missing movie; when the page cannot tell which one it was and
+// the engine fails again soon after a restart, the movies are tried one at
+// a time, so that a failure always names its movie and no loop of failures
+// can start.
+//
 // The host owns everything it makes (profile, pages, views); a control holds
 // only its WebPlayer handle. Members are declared in the order they are
 // made, so that they go in the reverse one: stage windows and views, then
@@ -20,6 +32,7 @@
 
 #include "weblibrary.h"
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QPointer>
 #include <QRect>
@@ -94,10 +107,19 @@ private:
         // dropped.
         int movie = 1;
         bool onScreen = true;
+        // The current movie's first frame was on screen.
+        bool shown = false;
         // Where the control is on its stage's view, as last told the page.
         QRect place;
     };
 
+    void startEngine();
+    void retireEngine();
+    void restartEngine(int culprit);
+    void replaceEngine(int culprit);
+    void leaveOut(int slot);
+    void askForNextOnProbation();
+    void watchEngine();
     void play(int slot, const QString &movieFile);
     void setOnScreen(int slot, bool onScreen);
     void takeKeyboard(int slot);
@@ -129,6 +151,10 @@ private:
     std::unique_ptr<QWebChannel> m_channel;
     std::unique_ptr<PlayerPage> m_page;
     std::unique_ptr<QWebEngineView> m_view;
+    // The pages, views and channel of a replaced engine, deleted from the
+    // event loop (views first): the replacement may start inside one of
+    // their own signals.
+    std::vector<std::unique_ptr<QObject>> m_retired;
     // Windows the page opened that have not yet shown whose they are.
     std::vector<std::unique_ptr<PlayerPage>> m_unclaimed;
     std::map<int, std::unique_ptr<Stage>> m_stages;
@@ -139,6 +165,19 @@ private:
     std::vector<std::unique_ptr<PlayerPage>> m_refused;
     std::set<int> m_held;
     QTimer m_holdTimer;
+    // Movie addresses the engine failed on: never played again in this run.
+    std::set<QString> m_failed;
+    // Slots still to be asked for one at a time, and the one being tried.
+    std::vector<int> m_probation;
+    int m_probing = 0;
+    QTimer m_probationTimer;
+    // Since the engine's page was last made.
+    QElapsedTimer m_sinceStart;
+    bool m_restartPending = false;
+    int m_restartCulprit = 0;
+    QTimer m_watchdog;
+    int m_pingSerial = 0;
+    int m_pongSerial = 0;
     int m_nextSlot = 1;
     int m_nextStage = 1;
     int m_focusedSlot = 0;

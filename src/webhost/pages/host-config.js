@@ -331,16 +331,20 @@ window.canvasFrames = (function () {
     // Frames drawn and frames dropped as unchanged, for the curious.
     drawn: 0,
     dropped: 0,
+    // The canvases the last frame drew on.
+    canvases: [],
     begin: function () {
       ++frame;
       inFrame = true;
       touched = [];
       pending = new WeakSet();
+      this.canvases = [];
     },
     end: function () {
       inFrame = false;
       for (const ctx of touched) {
         const canvas = canvasOf.call(ctx);
+        this.canvases.push(canvas);
         const state = stateOf(canvas);
         const calls = state.calls;
         state.calls = null;

@@ -71,6 +71,33 @@
     return false;
   }
 
+  // The engine is one WebAssembly instance for every player: once it fails
+  // (a panic, its memory at its maximum) it cannot be trusted again, and
+  // every player shows the engine's panic panel. The host is told once, with
+  // the player that was running when it failed, where that is known: each
+  // player's frames come from a callback of its own, matched to its slot by
+  // the canvas the callback draws on.
+  const callbackSlots = new WeakMap(); // frame callback → slot
+  let engineFailed = false;
+
+  function slotOfCanvas(canvas) {
+    for (const [id, slot] of slots) {
+      const root = slot.player && slot.player.shadowRoot;
+      if (root && root.contains(canvas))
+        return id;
+    }
+    return 0;
+  }
+
+  function reportEngineFailure(culprit) {
+    if (engineFailed)
+      return;
+    engineFailed = true;
+    const slot = slots.get(culprit);
+    if (bridge)
+      bridge.engineFailed(slot ? culprit : 0, slot ? slot.movie : 0);
+  }
+
   function runFrame(callback) {
     seenCallbacks.add(callback);
     canvasFrames.begin();
@@ -78,8 +105,17 @@
       callback(playerClock);
     } catch (error) {
       console.error(error);
+      if (error instanceof WebAssembly.RuntimeError)
+        reportEngineFailure(callbackSlots.get(callback) || 0);
     } finally {
       canvasFrames.end();
+      if (!callbackSlots.has(callback)) {
+        for (const canvas of canvasFrames.canvases) {
+          const slot = slotOfCanvas(canvas);
+          if (slot)
+            callbackSlots.set(callback, slot);
+        }
+      }
     }
   }
 
@@ -207,7 +243,14 @@
     // panel is caught as it is added, before it is ever drawn.
     const watch = new MutationObserver(function () {
       const root = player.shadowRoot;
-      if (!root || !(root.getElementById("panic") || root.getElementById("message-overlay")))
+      if (!root)
+        return;
+      if (root.getElementById("panic")) {
+        watch.disconnect();
+        reportEngineFailure(0);
+        return;
+      }
+      if (!root.getElementById("message-overlay"))
         return;
       watch.disconnect();
       if (mine !== slot.generation)
@@ -320,6 +363,11 @@
       slots.delete(id);
       setStep();
       requestFrame();
+    });
+    // The host asks now and then whether the page still answers: a page
+    // whose engine never returns is replaced.
+    bridge.pinged.connect(function (serial) {
+      bridge.pong(serial);
     });
     bridge.ready();
   });

@@ -1,0 +1,123 @@
+// The players' engine failing, for real: its process killed or stopped, and
+// movies the engine fails on. The other animations must play again, the
+// failed movie's place stays blank, and later movies play.
+#include "flash.h"
+#include "playertesting.h"
+#include "testsupport.h"
+
+#include <QLabel>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QVBoxLayout>
+#include <QWebEnginePage>
+#include <QWebEngineView>
+
+#include <memory>
+
+#include <signal.h>
+
+class TestPlayerFaults final : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void theEngineIsReplacedWhenItsProcessEnds_data();
+    void theEngineIsReplacedWhenItsProcessEnds();
+
+private:
+    struct Window
+    {
+        QWidget window;
+        TShockwaveFlash *ticking = nullptr; // sends "tick" fifteen times a second
+        TShockwaveFlash *exit = nullptr;    // sends "Sair" once as it starts
+    };
+    std::unique_ptr<Window> makeWindow();
+    QString movie(const char *name) const { return m_tree.path() + QStringLiteral("\\config\\") + QLatin1String(name); }
+    static qint64 enginePid(TShockwaveFlash *control);
+
+    QTemporaryDir m_tree;
+};
+
+void TestPlayerFaults::initTestCase()
+{
+    QVERIFY(m_tree.isValid());
+    const QString config = m_tree.path() + QStringLiteral("/config");
+    swf::MovieSpec ticking = testing::movieSpec("TICK");
+    ticking.loadSendsCommand = true;
+    ticking.loadRepeats = true;
+    ticking.frameRate = 30;
+    ticking.frameCount = 2;
+    ticking.loadCommand = {"tick", ""};
+    testing::writeMovie(config + QStringLiteral("/tick.swf"), ticking);
+    swf::MovieSpec sair = testing::movieSpec("SAIR");
+    sair.loadSendsCommand = true;
+    sair.loadCommand = {"Sair", ""};
+    testing::writeMovie(config + QStringLiteral("/sair.swf"), sair);
+    WebLoader::setContentTree(m_tree.path());
+}
+
+std::unique_ptr<TestPlayerFaults::Window> TestPlayerFaults::makeWindow()
+{
+    auto made = std::make_unique<Window>();
+    auto *layout = new QVBoxLayout(&made->window);
+    made->ticking = new TShockwaveFlash(&made->window);
+    made->exit = new TShockwaveFlash(&made->window);
+    for (TShockwaveFlash *control : {made->ticking, made->exit}) {
+        control->setFixedSize(160, 120);
+        layout->addWidget(control);
+    }
+    made->window.show();
+    if (!testing::waitForActive(&made->window))
+        qWarning("window did not become active");
+    return made;
+}
+
+qint64 TestPlayerFaults::enginePid(TShockwaveFlash *control)
+{
+    QWebEngineView *view = testing::playerView(control);
+    return view ? view->page()->renderProcessPid() : 0;
+}
+
+void TestPlayerFaults::theEngineIsReplacedWhenItsProcessEnds_data()
+{
+    QTest::addColumn<int>("signal");
+    // Killed (a crash, the out-of-memory killer), or stopped, so that it
+    // never answers again (the engine caught in a loop).
+    QTest::newRow("killed") << int(SIGKILL);
+    QTest::newRow("never answers") << int(SIGSTOP);
+}
+
+void TestPlayerFaults::theEngineIsReplacedWhenItsProcessEnds()
+{
+    QFETCH(int, signal);
+    auto window = makeWindow();
+    QSignalSpy ticks(window->ticking, &TShockwaveFlash::OnFSCommand);
+    QSignalSpy exits(window->exit, &TShockwaveFlash::OnFSCommand);
+    window->ticking->setMovie(movie("tick.swf"));
+    window->exit->setMovie(movie("sair.swf"));
+    WAIT_VERIFY(ticks.count() >= 3 && exits.count() == 1, 30000);
+    const qint64 pid = enginePid(window->ticking);
+    QVERIFY(pid > 0);
+
+    QVERIFY(::kill(static_cast<pid_t>(pid), signal) == 0);
+    // The ticks stop with the process, and come back with its replacement;
+    // the exit movie starts again too and sends its command once more.
+    WAIT_VERIFY(enginePid(window->ticking) > 0 && enginePid(window->ticking) != pid, 20000);
+    const int before = ticks.count();
+    WAIT_VERIFY(ticks.count() >= before + 15, 20000);
+    WAIT_COMPARE(exits.count(), 2, 20000);
+    QCOMPARE(exits.last().at(1).toString(), QStringLiteral("Sair"));
+    if (signal == SIGSTOP)
+        ::kill(static_cast<pid_t>(pid), SIGKILL);
+
+    // Later movies play: the two swap places.
+    window->ticking->setMovie(movie("sair.swf"));
+    window->exit->setMovie(movie("tick.swf"));
+    WAIT_VERIFY(ticks.count() > 0 && ticks.last().at(1).toString() == QStringLiteral("Sair"), 20000);
+    const int exitTicks = exits.count();
+    WAIT_VERIFY(exits.count() >= exitTicks + 15, 20000);
+}
+
+MENU_TEST_MAIN(TestPlayerFaults)
+#include "tst_playerfaults.moc"

@@ -14,6 +14,10 @@
 //   hidden      the processor share with the movies on screen, then with the
 //               window minimised, then whether showing it again reloaded or
 //               lost any movie
+//   bomb        on a tree whose logo movie keeps doubling a string: the
+//               largest memory the program's processes held in all, and the
+//               largest any one of them held, until the logo's movie failed
+//               and the other movies played again
 // The current directory is the content tree, as for the menu.
 #include "Main.h"
 #include "benchclock.h"
@@ -425,6 +429,55 @@ int runCatalog()
     return result.copied == 10000 ? 0 : 1;
 }
 
+// Resident memory of a process in kB, from /proc/PID/statm.
+long residentKilobytes(const QString &pid)
+{
+    QFile file(QStringLiteral("/proc/%1/statm").arg(pid));
+    if (!file.open(QIODevice::ReadOnly))
+        return 0;
+    return file.readAll().split(' ').value(1).toLong() * (sysconf(_SC_PAGESIZE) / 1024);
+}
+
+void runBomb(TFRMmain &window)
+{
+    struct Peaks
+    {
+        long total = 0;
+        long largest = 0;
+        QElapsedTimer since;
+        qint64 failedMs = -1;
+    };
+    auto peaks = std::make_shared<Peaks>();
+    peaks->since.start();
+    auto *sampler = new QTimer(&window);
+    sampler->setTimerType(Qt::PreciseTimer);
+    QObject::connect(sampler, &QTimer::timeout, qApp, [peaks] {
+        long total = 0;
+        for (const QString &pid : programProcesses()) {
+            const long resident = residentKilobytes(pid);
+            total += resident;
+            peaks->largest = std::max(peaks->largest, resident);
+        }
+        peaks->total = std::max(peaks->total, total);
+    });
+    sampler->start(20);
+    auto *logo = window.findChild<TShockwaveFlash *>(QStringLiteral("SWF1"));
+    const auto report = [peaks] {
+        std::printf("bomb_failed_ms %lld\nbomb_peak_total_mb %.0f\nbomb_peak_process_mb %.0f\n",
+                    static_cast<long long>(peaks->failedMs), peaks->total / 1024.0, peaks->largest / 1024.0);
+        std::fflush(stdout);
+        QCoreApplication::quit();
+    };
+    QObject::connect(logo, &TShockwaveFlash::movieFailed, qApp, [peaks, report] {
+        if (peaks->failedMs >= 0)
+            return;
+        peaks->failedMs = peaks->since.elapsed();
+        // The replacement engine's pages and movies are counted too.
+        QTimer::singleShot(5000, qApp, report);
+    });
+    QTimer::singleShot(60000, qApp, report);
+}
+
 // A click on a year whose movie is missing, in a config folder of 300,000
 // files: the name is looked up ignoring case, as the click's setMovie does.
 int runLookup()
@@ -499,6 +552,8 @@ int main(int argc, char **argv)
         runPreviews(*window);
     else if (mode == "hidden")
         runHidden(*window);
+    else if (mode == "bomb")
+        runBomb(*window);
     window->show();
     window->activateWindow();
     const int result = QApplication::exec();

@@ -163,6 +163,7 @@ void TShockwaveFlash::receiveFirstFrame()
 
 void TShockwaveFlash::receiveFailure()
 {
+    m_showing = false;
     Q_EMIT movieFailed();
 }
 

@@ -47,11 +47,12 @@ constexpr int kMissedAnswers = 5;
 // The engine's own memory has a maximum (ENGINE_MEMORY_MIB, 512 MiB): this
 // is what its process may hold in all, its pages and canvases included.
 constexpr qint64 kProcessMemory = qint64(1) << 30;
-// A second failure this soon after the engine was last made, when it cannot
-// tell whose it was, has the movies tried one at a time.
+// A second failure this soon after the one before, when the page cannot
+// tell whose it was, has the movies tried one at a time; a failure this
+// soon after a movie was let in on trial is that movie's.
 constexpr qint64 kFailingAgainMs = 10000;
-// A movie tried alone plays this long before the next is tried.
-constexpr int kProbationMs = 1000;
+// A movie on trial plays this long before the next is let in.
+constexpr int kProbationMs = 3000;
 // A movie tried alone that shows no first frame in this time (its window is
 // minimised, say) lets the next be tried.
 constexpr int kProbationWaitMs = 4000;
@@ -200,7 +201,6 @@ void PlayerHost::startEngine()
     m_view->setPage(m_page.get());
     m_pingSerial = 0;
     m_pongSerial = 0;
-    m_sinceStart.start();
     m_page->load(pageUrl);
 }
 
@@ -398,11 +398,11 @@ void PlayerHost::restartEngine(int culprit)
 
 void PlayerHost::replaceEngine(int culprit)
 {
-    // Whose failure it was, where the page could not tell: the movie being
-    // tried alone, or else the only one still on its way to its first frame
-    // (a movie the engine fails on as it loads).
-    if (culprit == 0)
-        culprit = m_probing;
+    // Whose failure it was, where the page could not tell: the movie let in
+    // on trial last, or else the only one still on its way to its first
+    // frame (a movie the engine fails on as it loads).
+    if (culprit == 0 && m_lastAdmitted != 0 && m_sinceAdmitted.elapsed() < kFailingAgainMs)
+        culprit = m_lastAdmitted;
     if (culprit == 0) {
         std::vector<int> loading;
         for (const auto &[id, slot] : m_slots) {
@@ -412,7 +412,9 @@ void PlayerHost::replaceEngine(int culprit)
         if (loading.size() == 1)
             culprit = loading.front();
     }
-    const bool failingAgain = m_sinceStart.elapsed() < kFailingAgainMs;
+    const bool failingAgain = m_lastFailure.isValid() && m_lastFailure.elapsed() < kFailingAgainMs;
+    m_lastFailure.start();
+    m_lastAdmitted = 0;
     m_probation.clear();
     m_probing = 0;
     m_probationTimer.stop();
@@ -486,6 +488,8 @@ void PlayerHost::askForNextOnProbation()
         if (!m_slots.count(slot))
             continue;
         m_probing = slot;
+        m_lastAdmitted = slot;
+        m_sinceAdmitted.start();
         askForSlot(slot);
         m_probationTimer.start(kProbationWaitMs);
         return;

@@ -167,12 +167,14 @@ private:
     QTimer m_holdTimer;
     // Movie addresses the engine failed on: never played again in this run.
     std::set<QString> m_failed;
-    // Slots still to be asked for one at a time, and the one being tried.
+    // Slots still to be let in one at a time, the one on trial, and the one
+    // let in last.
     std::vector<int> m_probation;
     int m_probing = 0;
+    int m_lastAdmitted = 0;
+    QElapsedTimer m_sinceAdmitted;
     QTimer m_probationTimer;
-    // Since the engine's page was last made.
-    QElapsedTimer m_sinceStart;
+    QElapsedTimer m_lastFailure;
     bool m_restartPending = false;
     int m_restartCulprit = 0;
     QTimer m_watchdog;

@@ -75,18 +75,31 @@
   // (a panic, its memory at its maximum) it cannot be trusted again, and
   // every player shows the engine's panic panel. The host is told once, with
   // the player that was running when it failed, where that is known: each
-  // player's frames come from a callback of its own, matched to its slot by
-  // the canvas the callback draws on.
-  const callbackSlots = new WeakMap(); // frame callback → slot
+  // player's frames come from a callback of its own, matched to its player
+  // by the canvas the callback draws on. A callback that fails before it
+  // ever drew is the only player's whose callback is not known yet, if just
+  // one is in that case (a new movie failing on its first frame).
+  const callbackPlayers = new WeakMap(); // frame callback → player
+  const playersWithCallback = new WeakSet();
   let engineFailed = false;
 
-  function slotOfCanvas(canvas) {
-    for (const [id, slot] of slots) {
+  function playerOfCanvas(canvas) {
+    for (const slot of slots.values()) {
       const root = slot.player && slot.player.shadowRoot;
       if (root && root.contains(canvas))
-        return id;
+        return slot.player;
     }
-    return 0;
+    return null;
+  }
+
+  function slotRunning(callback) {
+    const player = callbackPlayers.get(callback);
+    const candidates = [];
+    for (const [id, slot] of slots) {
+      if (slot.player && (player ? slot.player === player : !playersWithCallback.has(slot.player)))
+        candidates.push(id);
+    }
+    return candidates.length === 1 ? candidates[0] : 0;
   }
 
   function reportEngineFailure(culprit) {
@@ -106,14 +119,16 @@
     } catch (error) {
       console.error(error);
       if (error instanceof WebAssembly.RuntimeError)
-        reportEngineFailure(callbackSlots.get(callback) || 0);
+        reportEngineFailure(slotRunning(callback));
     } finally {
       canvasFrames.end();
-      if (!callbackSlots.has(callback)) {
+      if (!callbackPlayers.has(callback)) {
         for (const canvas of canvasFrames.canvases) {
-          const slot = slotOfCanvas(canvas);
-          if (slot)
-            callbackSlots.set(callback, slot);
+          const player = playerOfCanvas(canvas);
+          if (player) {
+            callbackPlayers.set(callback, player);
+            playersWithCallback.add(player);
+          }
         }
       }
     }

@@ -1,20 +1,23 @@
 // The players' engine failing, for real: its process killed or stopped, and
 // movies the engine fails on. The other animations must play again, the
 // failed movie's place stays blank, and later movies play.
+#include "enginefailmovie.h"
 #include "flash.h"
 #include "playertesting.h"
 #include "testsupport.h"
 
-#include <QLabel>
+#include <QFile>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QVBoxLayout>
 #include <QWebEnginePage>
 #include <QWebEngineView>
 
+#include <algorithm>
 #include <memory>
 
 #include <signal.h>
+#include <unistd.h>
 
 class TestPlayerFaults final : public QObject
 {
@@ -24,6 +27,8 @@ private Q_SLOTS:
     void initTestCase();
     void theEngineIsReplacedWhenItsProcessEnds_data();
     void theEngineIsReplacedWhenItsProcessEnds();
+    void aMovieTheEngineFailsOnFailsAlone_data();
+    void aMovieTheEngineFailsOnFailsAlone();
 
 private:
     struct Window
@@ -35,6 +40,8 @@ private:
     std::unique_ptr<Window> makeWindow();
     QString movie(const char *name) const { return m_tree.path() + QStringLiteral("\\config\\") + QLatin1String(name); }
     static qint64 enginePid(TShockwaveFlash *control);
+
+    static qint64 residentMemory(qint64 pid);
 
     QTemporaryDir m_tree;
 };
@@ -54,7 +61,19 @@ void TestPlayerFaults::initTestCase()
     sair.loadSendsCommand = true;
     sair.loadCommand = {"Sair", ""};
     testing::writeMovie(config + QStringLiteral("/sair.swf"), sair);
+    testing::writeFile(config + QStringLiteral("/panic.swf"), engineFailingMovie());
+    for (const char *kind : {"string-bomb", "string-bomb-loop"})
+        testing::writeMovie(config + QStringLiteral("/%1.swf").arg(QLatin1String(kind)),
+                            swf::realisticMovie(kind, 160, 120));
     WebLoader::setContentTree(m_tree.path());
+}
+
+qint64 TestPlayerFaults::residentMemory(qint64 pid)
+{
+    QFile statm(QStringLiteral("/proc/%1/statm").arg(pid));
+    if (!statm.open(QIODevice::ReadOnly))
+        return 0;
+    return statm.readAll().split(' ').value(1).toLongLong() * ::sysconf(_SC_PAGESIZE);
 }
 
 std::unique_ptr<TestPlayerFaults::Window> TestPlayerFaults::makeWindow()
@@ -117,6 +136,61 @@ void TestPlayerFaults::theEngineIsReplacedWhenItsProcessEnds()
     WAIT_VERIFY(ticks.count() > 0 && ticks.last().at(1).toString() == QStringLiteral("Sair"), 20000);
     const int exitTicks = exits.count();
     WAIT_VERIFY(exits.count() >= exitTicks + 15, 20000);
+}
+
+void TestPlayerFaults::aMovieTheEngineFailsOnFailsAlone_data()
+{
+    QTest::addColumn<QString>("bomb");
+    // Doubling a string on every frame, and in one script that never ends,
+    // until the engine's memory is at its maximum; and a script the engine
+    // panics on as it checks it.
+    QTest::newRow("each frame") << QStringLiteral("string-bomb.swf");
+    QTest::newRow("one script") << QStringLiteral("string-bomb-loop.swf");
+    QTest::newRow("engine panic") << QStringLiteral("panic.swf");
+}
+
+void TestPlayerFaults::aMovieTheEngineFailsOnFailsAlone()
+{
+    QFETCH(QString, bomb);
+    auto window = makeWindow();
+    auto *bombed = new TShockwaveFlash(&window->window);
+    bombed->setFixedSize(160, 120);
+    window->window.layout()->addWidget(bombed);
+    QSignalSpy ticks(window->ticking, &TShockwaveFlash::OnFSCommand);
+    QSignalSpy exits(window->exit, &TShockwaveFlash::OnFSCommand);
+    QSignalSpy failures(bombed, &TShockwaveFlash::movieFailed);
+    QSignalSpy otherFailures(window->ticking, &TShockwaveFlash::movieFailed);
+    window->ticking->setMovie(movie("tick.swf"));
+    window->exit->setMovie(movie("sair.swf"));
+    WAIT_VERIFY(ticks.count() >= 3 && exits.count() == 1, 30000);
+    const qint64 pid = enginePid(window->ticking);
+
+    // The players' process never holds more than its limit (1 GiB), however
+    // the string grows; the movie fails, and it alone.
+    qint64 peak = 0;
+    bombed->setMovie(movie(bomb.toLatin1().constData()));
+    WAIT_VERIFY((peak = std::max(peak, residentMemory(pid)), failures.count() == 1), 60000);
+    qInfo("the players' process held at most %lld MB", peak >> 20);
+    QVERIFY2(peak < (qint64(1) << 30), qPrintable(QString::number(peak >> 20)));
+    QCOMPARE(otherFailures.count(), 0);
+    const int before = ticks.count();
+    WAIT_VERIFY(ticks.count() >= before + 15, 20000);
+    WAIT_COMPARE(exits.count(), 2, 20000);
+    QVERIFY(!bombed->isShowingMovie());
+
+    // The same movie is not tried again: its control stays blank, and the
+    // engine goes on as it is.
+    const qint64 replacement = enginePid(window->ticking);
+    bombed->setMovie(movie(bomb.toLatin1().constData()));
+    WAIT_COMPARE(failures.count(), 2, 20000);
+    const int afterRetry = ticks.count();
+    WAIT_VERIFY(ticks.count() >= afterRetry + 15, 20000);
+    QCOMPARE(enginePid(window->ticking), replacement);
+    QCOMPARE(exits.count(), 2);
+    // Another movie in the bomb's place plays.
+    QSignalSpy bombedCommands(bombed, &TShockwaveFlash::OnFSCommand);
+    bombed->setMovie(movie("sair.swf"));
+    WAIT_COMPARE(bombedCommands.count(), 1, 20000);
 }
 
 MENU_TEST_MAIN(TestPlayerFaults)

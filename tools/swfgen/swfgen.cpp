@@ -1,8 +1,11 @@
 // swfgen: writes one SWF movie.
 //   swfgen OUT.swf WIDTH HEIGHT LABEL BG FG [--button CMD ARGS] [--on-load CMD ARGS] [--still]
+//   swfgen --kind KIND OUT.swf WIDTH HEIGHT   (one of the movies swfwriter.h lists)
+//   swfgen --kinds                            (their names, one a line)
 // Colours are RRGGBB.
 #include "swfwriter.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -24,14 +27,48 @@ bool parseColour(const char *text, swf::Colour *colour)
 int usage()
 {
     std::fprintf(stderr, "usage: swfgen OUT.swf WIDTH HEIGHT LABEL BG FG [--button CMD ARGS] "
-                         "[--on-load CMD ARGS] [--still]\n");
+                         "[--on-load CMD ARGS] [--still]\n"
+                         "       swfgen --kind KIND OUT.swf WIDTH HEIGHT\n"
+                         "       swfgen --kinds\n");
     return 2;
+}
+
+bool knownKind(const std::string &kind)
+{
+    const std::vector<std::string> kinds = swf::realisticKinds();
+    return std::find(kinds.begin(), kinds.end(), kind) != kinds.end();
+}
+
+int write(const swf::MovieSpec &spec, const char *path)
+{
+    if (!swf::writeMovieFile(spec, path)) {
+        std::fprintf(stderr, "swfgen: cannot write %s\n", path);
+        return 1;
+    }
+    return 0;
 }
 
 } // namespace
 
 int main(int argc, char **argv)
 {
+    if (argc == 2 && std::string(argv[1]) == "--kinds") {
+        for (const std::string &kind : swf::realisticKinds())
+            std::printf("%s\n", kind.c_str());
+        return 0;
+    }
+    if (argc >= 2 && std::string(argv[1]) == "--kind") {
+        if (argc != 6)
+            return usage();
+        const int width = std::atoi(argv[4]), height = std::atoi(argv[5]);
+        if (!knownKind(argv[2])) {
+            std::fprintf(stderr, "swfgen: no movie of kind %s\n", argv[2]);
+            return 2;
+        }
+        if (width <= 0 || height <= 0)
+            return usage();
+        return write(swf::realisticMovie(argv[2], width, height), argv[3]);
+    }
     if (argc < 7)
         return usage();
     swf::MovieSpec spec;
@@ -59,9 +96,5 @@ int main(int argc, char **argv)
             return usage();
         }
     }
-    if (!swf::writeMovieFile(spec, argv[1])) {
-        std::fprintf(stderr, "swfgen: cannot write %s\n", argv[1]);
-        return 1;
-    }
-    return 0;
+    return write(spec, argv[1]);
 }

@@ -1,5 +1,8 @@
 #include "swfwriter.h"
 
+#include "swfbits.h"
+#include "swfcontent.h"
+
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -11,120 +14,7 @@ namespace swf {
 
 namespace {
 
-constexpr int kTwips = 20;
-
-class BitWriter
-{
-public:
-    void bits(std::uint32_t value, int count)
-    {
-        for (int i = count - 1; i >= 0; --i) {
-            m_current = static_cast<std::uint8_t>((m_current << 1) | ((value >> i) & 1u));
-            if (++m_used == 8)
-                flushByte();
-        }
-    }
-    void signedBits(std::int32_t value, int count) { bits(static_cast<std::uint32_t>(value), count); }
-    void align()
-    {
-        if (m_used > 0)
-            bits(0, 8 - m_used);
-    }
-    void u8(std::uint8_t v)
-    {
-        align();
-        m_bytes.push_back(v);
-    }
-    void u16(std::uint16_t v)
-    {
-        u8(static_cast<std::uint8_t>(v & 0xff));
-        u8(static_cast<std::uint8_t>(v >> 8));
-    }
-    void u32(std::uint32_t v)
-    {
-        u16(static_cast<std::uint16_t>(v & 0xffff));
-        u16(static_cast<std::uint16_t>(v >> 16));
-    }
-    void string(const std::string &s)
-    {
-        for (char c : s)
-            u8(static_cast<std::uint8_t>(c));
-        u8(0);
-    }
-    void append(const std::vector<std::uint8_t> &data)
-    {
-        align();
-        m_bytes.insert(m_bytes.end(), data.begin(), data.end());
-    }
-    std::vector<std::uint8_t> take()
-    {
-        align();
-        return std::move(m_bytes);
-    }
-    std::size_t size() const { return m_bytes.size(); }
-
-private:
-    void flushByte()
-    {
-        m_bytes.push_back(m_current);
-        m_current = 0;
-        m_used = 0;
-    }
-    std::vector<std::uint8_t> m_bytes;
-    std::uint8_t m_current = 0;
-    int m_used = 0;
-};
-
-int signedBitsNeeded(std::int32_t value)
-{
-    int n = 1;
-    while (value < -(1 << (n - 1)) || value >= (1 << (n - 1)))
-        ++n;
-    return n;
-}
-
-int signedBitsNeeded(std::initializer_list<std::int32_t> values)
-{
-    int n = 1;
-    for (std::int32_t v : values)
-        n = std::max(n, signedBitsNeeded(v));
-    return n;
-}
-
-void rect(BitWriter &w, int xMin, int xMax, int yMin, int yMax)
-{
-    const int n = signedBitsNeeded({xMin, xMax, yMin, yMax});
-    w.bits(static_cast<std::uint32_t>(n), 5);
-    w.signedBits(xMin, n);
-    w.signedBits(xMax, n);
-    w.signedBits(yMin, n);
-    w.signedBits(yMax, n);
-    w.align();
-}
-
-void translateMatrix(BitWriter &w, int x, int y)
-{
-    w.bits(0, 1); // no scale
-    w.bits(0, 1); // no rotate
-    const int n = x == 0 && y == 0 ? 0 : signedBitsNeeded({x, y});
-    w.bits(static_cast<std::uint32_t>(n), 5);
-    if (n > 0) {
-        w.signedBits(x, n);
-        w.signedBits(y, n);
-    }
-    w.align();
-}
-
-void tag(BitWriter &out, int code, const std::vector<std::uint8_t> &body)
-{
-    if (body.size() < 0x3f) {
-        out.u16(static_cast<std::uint16_t>((code << 6) | static_cast<int>(body.size())));
-    } else {
-        out.u16(static_cast<std::uint16_t>((code << 6) | 0x3f));
-        out.u32(static_cast<std::uint32_t>(body.size()));
-    }
-    out.append(body);
-}
+using namespace detail;
 
 using Point = std::array<int, 2>; // twips
 using Polygon = std::vector<Point>;
@@ -338,6 +228,9 @@ std::vector<std::uint8_t> writeMovie(const MovieSpec &spec)
     const int w = spec.width * kTwips;
     const int h = spec.height * kTwips;
     BitWriter tags;
+    const bool rich = hasRichContent(spec);
+    if (rich)
+        tag(tags, 69, fileAttributes()); // must come first
 
     {
         BitWriter body;
@@ -349,11 +242,12 @@ std::vector<std::uint8_t> writeMovie(const MovieSpec &spec)
 
     // 1: a frame of the accent colour round the stage, 2: the label, 3: the dot.
     const int border = std::max(1, std::min(spec.width, spec.height) / 16) * kTwips;
-    tag(tags, 2,
-        defineShape(1,
-                    {rectangle(0, 0, w, border), rectangle(0, h - border, w, border),
-                     rectangle(0, 0, border, h), rectangle(w - border, 0, border, h)},
-                    spec.accent));
+    if (spec.border)
+        tag(tags, 2,
+            defineShape(1,
+                        {rectangle(0, 0, w, border), rectangle(0, h - border, w, border),
+                         rectangle(0, 0, border, h), rectangle(w - border, 0, border, h)},
+                        spec.accent));
     const std::vector<Polygon> label = labelPolygons(spec.label, spec.width, spec.height);
     if (!label.empty())
         tag(tags, 2, defineShape(2, label, spec.foreground));
@@ -394,10 +288,13 @@ std::vector<std::uint8_t> writeMovie(const MovieSpec &spec)
         tag(tags, 34, body.take()); // DefineButton2
     }
 
+    const ContentIds content = rich ? defineContent(tags, spec) : ContentIds{};
+
     const int frames = std::max(1, spec.frameCount);
     for (int frame = 0; frame < frames; ++frame) {
         if (frame == 0) {
-            tag(tags, 26, placeObject(1, 1, 0, 0, false));
+            if (spec.border)
+                tag(tags, 26, placeObject(1, 1, 0, 0, false));
             if (!label.empty())
                 tag(tags, 26, placeObject(2, 2, 0, 0, false));
             if (spec.buttonSendsCommand)
@@ -429,6 +326,8 @@ std::vector<std::uint8_t> writeMovie(const MovieSpec &spec)
             const int x = 2 * radius + span * step / half;
             tag(tags, 26, placeObject(3, frame == 0 ? 3 : 0, x, h - 2 * radius, frame != 0));
         }
+        if (rich)
+            writeFrameContent(tags, spec, content, frame + 1);
         tag(tags, 1, {}); // ShowFrame
     }
     tag(tags, 0, {}); // End

@@ -65,6 +65,9 @@ window.canvasFrames = (function () {
   const recordedSettings = new Set(["fillStyle", "strokeStyle", "globalAlpha", "globalCompositeOperation",
                                     "lineWidth", "lineCap", "lineJoin", "miterLimit", "lineDashOffset",
                                     "imageSmoothingEnabled", "imageSmoothingQuality", "filter"]);
+  // Calls that only make an object and leave the canvas and its state as
+  // they are.
+  const makers = new Set(["createLinearGradient", "createRadialGradient", "createConicGradient"]);
   const methods = new Map();
   const setters = new Map();
   const canvasOf = Object.getOwnPropertyDescriptor(context, "canvas").get;
@@ -117,7 +120,8 @@ window.canvasFrames = (function () {
   }
   // Everything recorded so far reaches the canvases, and the rest of this
   // frame goes straight to them; these frames are not compared.
-  function drawNow(ctx) {
+  function drawNow(ctx, why) {
+    window.canvasFrames.asItCame = why;
     const state = stateOf(canvasOf.call(ctx));
     if (state.calls) {
       const calls = state.calls;
@@ -128,7 +132,7 @@ window.canvasFrames = (function () {
   }
   function drawAllNow() {
     for (const ctx of touched)
-      drawNow(ctx);
+      drawNow(ctx, "a path or gradient changed");
     pending = new WeakSet();
   }
 
@@ -240,8 +244,8 @@ window.canvasFrames = (function () {
           record(calls, name, args, false);
           return undefined;
         }
-        if (calls)
-          drawNow(this);
+        if (calls && !makers.has(name))
+          drawNow(this, name);
         return method.apply(this, args);
       };
     } else if (descriptor.get && descriptor.set) {
@@ -251,7 +255,7 @@ window.canvasFrames = (function () {
         enumerable: descriptor.enumerable,
         get: function () {
           if (inFrame && stateOf(canvasOf.call(this)).calls)
-            drawNow(this);
+            drawNow(this, name);
           return descriptor.get.call(this);
         },
         set: function (value) {
@@ -262,7 +266,7 @@ window.canvasFrames = (function () {
             return;
           }
           if (calls)
-            drawNow(this);
+            drawNow(this, name + "=" + String(value));
           descriptor.set.call(this, value);
         },
       });
@@ -328,9 +332,11 @@ window.canvasFrames = (function () {
   }
 
   return {
-    // Frames drawn and frames dropped as unchanged, for the curious.
+    // Frames drawn and frames dropped as unchanged, and what last made a
+    // frame draw as it came, for the curious.
     drawn: 0,
     dropped: 0,
+    asItCame: "",
     // The canvases the last frame drew on.
     canvases: [],
     begin: function () {
@@ -348,8 +354,10 @@ window.canvasFrames = (function () {
         const state = stateOf(canvas);
         const calls = state.calls;
         state.calls = null;
-        if (!calls)
+        if (!calls) {
+          ++this.drawn; // as it came
           continue;
+        }
         if (sameCalls(calls, state.previous)) {
           ++this.dropped;
           continue;

@@ -5,8 +5,10 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QMetaMethod>
+#include <QPointingDevice>
 #include <QPushButton>
 #include <QWindow>
+#include <qpa/qwindowsysteminterface.h>
 
 #include <csignal>
 
@@ -108,6 +110,61 @@ bool waitForActive(QWidget *window)
             return window->isActiveWindow();
         },
         5000);
+}
+
+namespace {
+
+QPointingDevice *touchScreen()
+{
+    static QPointingDevice *const device = QTest::createTouchDevice();
+    return device;
+}
+
+const QPointingDevice *whiteboardPen()
+{
+    static const QPointingDevice *const device = [] {
+        auto *pen = new QPointingDevice(QStringLiteral("whiteboard pen"), 4711, QInputDevice::DeviceType::Stylus,
+                                        QPointingDevice::PointerType::Pen,
+                                        QInputDevice::Capability::Position | QInputDevice::Capability::Pressure,
+                                        1, 1);
+        QWindowSystemInterface::registerInputDevice(pen);
+        return pen;
+    }();
+    return device;
+}
+
+void penAt(QWindow *window, const QPoint &at, Qt::MouseButtons buttons)
+{
+    QWindowSystemInterface::handleTabletEvent(window, whiteboardPen(), QPointF(at), QPointF(window->mapToGlobal(at)),
+                                              buttons, buttons ? 0.8 : 0.0, 0, 0, 0.0, 0.0, 0);
+    QWindowSystemInterface::flushWindowSystemEvents();
+}
+
+} // namespace
+
+void tap(QWindow *window, Pointer pointer, const QPoint &at)
+{
+    switch (pointer) {
+    case Pointer::Mouse:
+        // As a hand does: onto the movie first, then the click. The engine
+        // takes a press with no pointer over the movie yet as a press
+        // outside its buttons now and then.
+        QTest::mouseMove(window, at);
+        pause(100);
+        QTest::mouseClick(window, Qt::LeftButton, {}, at);
+        break;
+    case Pointer::Finger:
+        QTest::touchEvent(window, touchScreen()).press(0, at, window);
+        QTest::touchEvent(window, touchScreen()).release(0, at, window);
+        break;
+    case Pointer::Pen:
+        // A pen hovers before it touches the board.
+        penAt(window, at, Qt::NoButton);
+        pause(100);
+        penAt(window, at, Qt::LeftButton);
+        penAt(window, at, Qt::NoButton);
+        break;
+    }
 }
 
 QString writeFile(const QString &path, const QByteArray &bytes)

@@ -1,8 +1,9 @@
 #pragma once
 
 // What the tests share: a main() that prepares the web engine the way the
-// program does, movie writing, and a watcher that answers modal message
-// boxes while recording what they said.
+// program does, movie writing, a person's taps through the window system,
+// and a watcher that answers modal message boxes while recording what they
+// said.
 
 #include "swfwriter.h"
 #include "webloader.h"
@@ -10,6 +11,7 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <QObject>
+#include <QPoint>
 #include <QString>
 #include <QStringList>
 #include <QTest>
@@ -18,6 +20,8 @@
 #include <functional>
 #include <stdexcept>
 #include <vector>
+
+class QWindow;
 
 namespace testing {
 
@@ -29,6 +33,13 @@ int runTests(QObject *test, int argc, char **argv);
 bool waitUntil(const std::function<bool()> &condition, int milliseconds);
 void pause(int milliseconds);
 bool waitForActive(QWidget *window);
+
+// What a person presses with: a mouse button, a finger on a touch screen,
+// a pen on an interactive whiteboard.
+enum class Pointer { Mouse, Finger, Pen };
+// A press and its release at a point of the window (in its coordinates),
+// handed to the window system as the display server would.
+void tap(QWindow *window, Pointer pointer, const QPoint &at);
 
 // Writes a file (creating its folder); returns the path.
 QString writeFile(const QString &path, const QByteArray &bytes = QByteArray("x"));
@@ -81,6 +92,8 @@ private:
 };
 
 } // namespace testing
+
+Q_DECLARE_METATYPE(testing::Pointer)
 
 #define WAIT_VERIFY(expression, milliseconds)                                                     \
     QVERIFY2(testing::waitUntil([&]() -> bool { return (expression); }, (milliseconds)), #expression)

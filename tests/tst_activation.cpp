@@ -18,8 +18,10 @@
 #include <QScreen>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QWindow>
 
 #include <memory>
+#include <utility>
 
 class TestActivation final : public QObject
 {
@@ -37,6 +39,8 @@ private Q_SLOTS:
     void movieLinksPlayInsideTheTreeOnly();
     void okCommandNeedsAPersonsPress_data();
     void okCommandNeedsAPersonsPress();
+    void tapsWorkAsClicks_data();
+    void tapsWorkAsClicks();
     void desktopOpensWhatTheReaderCannot_data();
     void desktopOpensWhatTheReaderCannot();
     void webViewerRunsModally();
@@ -310,6 +314,55 @@ void TestActivation::okCommandNeedsAPersonsPress()
     QCOMPARE(manualCommandLine, QStringLiteral("untouched"));
     if (!pressed)
         QCOMPARE(recorded(QStringLiteral("reader.txt")), QStringList());
+}
+
+void TestActivation::tapsWorkAsClicks_data()
+{
+    // On a touch screen or an interactive whiteboard.
+    QTest::addColumn<testing::Pointer>("pointer");
+    QTest::addColumn<QString>("movie");
+    const std::pair<const char *, testing::Pointer> pointers[] = {{"finger", testing::Pointer::Finger},
+                                                                  {"pen", testing::Pointer::Pen}};
+    for (const auto &[name, pointer] : pointers) {
+        QTest::addRow("%s, preview tapped twice", name) << pointer << QStringLiteral("SWFinf");
+        QTest::addRow("%s, OK", name) << pointer << QStringLiteral("SWFok");
+        QTest::addRow("%s, exit", name) << pointer << QStringLiteral("SWFsair");
+    }
+}
+
+void TestActivation::tapsWorkAsClicks()
+{
+    QFETCH(testing::Pointer, pointer);
+    QFETCH(QString, movie);
+    const QString tree = makeTree(QStringLiteral("tree"));
+    auto window = openWindow(tree);
+    auto *control = testing::child<TShockwaveFlash>(window.get(), qPrintable(movie));
+    WAIT_VERIFY(control->isShowingMovie(), 30000);
+    QWindow *handle = window->windowHandle();
+    const QPoint at = testing::rectInWindow(control).center();
+    const QStringList manual{tree + QStringLiteral("/Manuais/1ano.PDF")};
+    if (movie == QLatin1String("SWFinf")) {
+        // The second entry into the preview opens the year's manual.
+        testing::tap(handle, pointer, at);
+        WAIT_COMPARE(vetor[0], 1, 5000);
+        WAIT_VERIFY(testing::child<QWidget>(window.get(), "P1")->hasFocus(), 5000);
+        testing::tap(handle, pointer, at);
+        WAIT_COMPARE(recorded(QStringLiteral("reader.txt")), manual, 10000);
+        return;
+    }
+    // The button movies answer on release. Now and then the engine takes a
+    // tap for one outside the button: the movie is tapped again then.
+    const auto answered = [&] {
+        return movie == QLatin1String("SWFsair") ? !window->isVisible()
+                                                 : !recorded(QStringLiteral("reader.txt")).isEmpty();
+    };
+    for (int attempt = 0; attempt < 5 && !answered(); ++attempt) {
+        testing::tap(handle, pointer, at);
+        (void)testing::waitUntil(answered, 3000);
+    }
+    QVERIFY2(answered(), "the tap did nothing");
+    if (movie == QLatin1String("SWFok"))
+        QCOMPARE(recorded(QStringLiteral("reader.txt")), manual);
 }
 
 void TestActivation::desktopOpensWhatTheReaderCannot_data()

@@ -27,6 +27,7 @@
 #include <QVBoxLayout>
 #include <QWebEngineView>
 #include <QWidget>
+#include <QWindow>
 
 #include <sys/stat.h>
 
@@ -65,6 +66,12 @@ private Q_SLOTS:
     void playersFollowTheirControls_data();
     void playersFollowTheirControls();
     void pointerBetweenPlayersReachesTheWindow();
+    void eachTapOnTheMovieEnters_data();
+    void eachTapOnTheMovieEnters();
+    void aTapOnTheMoviesButtonIsAPersonsPress_data();
+    void aTapOnTheMoviesButtonIsAPersonsPress();
+    void onlySpaceAndReturnPressTheFocusedControl_data();
+    void onlySpaceAndReturnPressTheFocusedControl();
     void playersPauseWhileNobodySeesThem_data();
     void playersPauseWhileNobodySeesThem();
 
@@ -84,6 +91,10 @@ private:
     // command.
     static QWebEnginePage *stagePage(TShockwaveFlash *flash);
     static int magentaPixels(const QImage &image);
+    static void addPointerRows();
+    // Records, for each command of the control's movie, whether a person's
+    // press came before it, as the window's own handler asks.
+    static void recordPersonsPresses(TShockwaveFlash *flash, QList<bool> *verdicts);
 
     QTemporaryDir m_tree;
     QTemporaryDir m_outside;
@@ -766,18 +777,34 @@ void TestFlash::keysOnAControlReachItsOwnMovie()
 
 void TestFlash::unchangedFramesAreNotDrawnAgain_data()
 {
+    QTest::addColumn<QString>("kind");
     QTest::addColumn<bool>("moving");
-    QTest::newRow("still movie") << false;
-    QTest::newRow("moving dot") << true;
+    // Flat colours, and artwork as real movies are drawn: its outlines'
+    // paths are built anew on every frame.
+    QTest::newRow("still movie") << QString() << false;
+    QTest::newRow("still artwork with outlines") << QStringLiteral("outlines") << false;
+    QTest::newRow("moving dot") << QString() << true;
+    // Gradients whose colour effect changes on every frame: only the
+    // values of the filter the engine draws them through change.
+    QTest::newRow("tint and brightness tween") << QStringLiteral("tint-tween") << true;
 }
 
 void TestFlash::unchangedFramesAreNotDrawnAgain()
 {
-    // A movie whose frames are all alike is drawn once; one whose dot moves
-    // is drawn every frame, and is seen to move.
+    // A movie whose frames are all alike is drawn once; one whose picture
+    // changes is drawn every frame, and is seen to change.
+    QFETCH(QString, kind);
     QFETCH(bool, moving);
     swf::MovieSpec spec = testing::movieSpec("FRAMES");
     spec.moving = moving;
+    if (!kind.isEmpty()) {
+        spec = swf::realisticMovie(kind.toStdString(), 200, 150);
+        // The tween goes back and forth for ever, and without the bar that
+        // steps along the bottom: its colour effects are all that changes.
+        spec.stopFrame = 0;
+        if (moving)
+            spec.placements.pop_back();
+    }
     spec.frameRate = 24;
     testing::writeMovie(m_config + QStringLiteral("/frames.swf"), spec);
     auto stage = makeStage();
@@ -802,7 +829,8 @@ void TestFlash::unchangedFramesAreNotDrawnAgain()
         QVERIFY2(drawn - drawnBefore >= 20, qPrintable(QStringLiteral("%1 drawn").arg(drawn - drawnBefore)));
         WAIT_VERIFY(testing::grabControl(stage->flash) != before, 5000);
     } else {
-        QCOMPARE(drawn, drawnBefore);
+        QVERIFY2(drawn == drawnBefore,
+                 qPrintable(testing::evaluate(page, QStringLiteral("opener.canvasFrames.asItCame"))));
         QVERIFY(dropped - droppedBefore >= 24);
         QCOMPARE(testing::grabControl(stage->flash), before);
     }
@@ -895,6 +923,137 @@ void TestFlash::pointerBetweenPlayersReachesTheWindow()
     WAIT_COMPARE(entries.count(), 1, 5000);
     QVERIFY(free.b->hasFocus());
     QCOMPARE(clicks.count(), 1);
+}
+
+void TestFlash::addPointerRows()
+{
+    QTest::addColumn<testing::Pointer>("pointer");
+    QTest::newRow("mouse") << testing::Pointer::Mouse;
+    QTest::newRow("finger on a touch screen") << testing::Pointer::Finger;
+    QTest::newRow("pen on a whiteboard") << testing::Pointer::Pen;
+}
+
+void TestFlash::recordPersonsPresses(TShockwaveFlash *flash, QList<bool> *verdicts)
+{
+    connect(flash, &TShockwaveFlash::OnFSCommand, flash,
+            [flash, verdicts] { verdicts->append(flash->takePersonsPress()); });
+}
+
+void TestFlash::eachTapOnTheMovieEnters_data()
+{
+    addPointerRows();
+}
+
+void TestFlash::eachTapOnTheMovieEnters()
+{
+    // A finger or a pen on a player is a click on its control: the control
+    // takes the focus every time, so that two taps on the preview open it.
+    QFETCH(testing::Pointer, pointer);
+    auto stage = makeStage();
+    stage->elsewhere->setFocus(Qt::OtherFocusReason);
+    WAIT_VERIFY(stage->elsewhere->hasFocus(), 5000);
+    QSignalSpy frames(stage->flash, &TShockwaveFlash::firstFrameShown);
+    QSignalSpy entries(stage->flash, &TShockwaveFlash::OnEnter);
+    connect(stage->flash, &TShockwaveFlash::OnEnter, stage->elsewhere,
+            [&stage] { stage->elsewhere->setFocus(Qt::OtherFocusReason); });
+    stage->flash->setMovie(m_tree.path() + QStringLiteral("\\config\\play.swf"));
+    WAIT_COMPARE(frames.count(), 1, 30000);
+    // The taps land on the players' view, not on the control beneath it.
+    const QPoint at = testing::rectInWindow(stage->flash).center();
+    QWebEngineView *view = testing::playerView(stage->flash);
+    QVERIFY(view);
+    QCOMPARE(stage->window.childAt(at), view->focusProxy());
+    for (int tap = 1; tap <= 2; ++tap) {
+        testing::tap(stage->window.windowHandle(), pointer, at);
+        WAIT_COMPARE(entries.count(), tap, 5000);
+        WAIT_VERIFY(stage->elsewhere->hasFocus(), 5000);
+    }
+}
+
+void TestFlash::aTapOnTheMoviesButtonIsAPersonsPress_data()
+{
+    addPointerRows();
+}
+
+void TestFlash::aTapOnTheMoviesButtonIsAPersonsPress()
+{
+    // The whole stage is a button that sends its command on release: the
+    // engine sees the tap (the command comes) and the control counts it as
+    // a person's press (the command is the person's doing).
+    QFETCH(testing::Pointer, pointer);
+    swf::MovieSpec spec = testing::movieSpec("BUTTON");
+    spec.moving = false;
+    spec.buttonSendsCommand = true;
+    spec.buttonCommand = {"pressed", ""};
+    testing::writeMovie(m_config + QStringLiteral("/button.swf"), spec);
+    QList<bool> verdicts;
+    auto stage = makeStage();
+    recordPersonsPresses(stage->flash, &verdicts);
+    QSignalSpy commands(stage->flash, &TShockwaveFlash::OnFSCommand);
+    QSignalSpy frames(stage->flash, &TShockwaveFlash::firstFrameShown);
+    stage->flash->setMovie(m_tree.path() + QStringLiteral("\\config\\button.swf"));
+    WAIT_COMPARE(frames.count(), 1, 30000);
+    const QPoint at = testing::rectInWindow(stage->flash).center();
+    // Now and then the engine takes a press as one outside its button.
+    for (int attempt = 0; attempt < 5 && commands.isEmpty(); ++attempt) {
+        testing::tap(stage->window.windowHandle(), pointer, at);
+        (void)testing::waitUntil([&] { return !commands.isEmpty(); }, 3000);
+    }
+    QVERIFY2(!commands.isEmpty(), "the movie never answered a tap");
+    QCOMPARE(commands.first().at(1).toString(), QStringLiteral("pressed"));
+    QCOMPARE(verdicts.first(), true);
+}
+
+void TestFlash::onlySpaceAndReturnPressTheFocusedControl_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("modifiers");
+    QTest::addColumn<bool>("held");    // an auto-repeated press, as a key held down sends
+    QTest::addColumn<bool>("presses"); // the movie's next command is the person's doing
+    QTest::newRow("Space") << int(Qt::Key_Space) << 0 << false << true;
+    QTest::newRow("Space held") << int(Qt::Key_Space) << 0 << true << true;
+    QTest::newRow("Return") << int(Qt::Key_Return) << 0 << false << true;
+    QTest::newRow("Enter on the keypad") << int(Qt::Key_Enter) << int(Qt::KeypadModifier) << false << true;
+    QTest::newRow("Down") << int(Qt::Key_Down) << 0 << false << false;
+    QTest::newRow("Down held") << int(Qt::Key_Down) << 0 << true << false;
+    QTest::newRow("Up") << int(Qt::Key_Up) << 0 << false << false;
+    QTest::newRow("Left") << int(Qt::Key_Left) << 0 << false << false;
+    QTest::newRow("Right") << int(Qt::Key_Right) << 0 << false << false;
+    QTest::newRow("Escape") << int(Qt::Key_Escape) << 0 << false << false;
+    QTest::newRow("Shift") << int(Qt::Key_Shift) << 0 << false << false;
+    QTest::newRow("Control") << int(Qt::Key_Control) << 0 << false << false;
+    QTest::newRow("Alt") << int(Qt::Key_Alt) << 0 << false << false;
+    QTest::newRow("Tab") << int(Qt::Key_Tab) << 0 << false << false;
+    QTest::newRow("Shift+Tab") << int(Qt::Key_Tab) << int(Qt::ShiftModifier) << false << false;
+}
+
+void TestFlash::onlySpaceAndReturnPressTheFocusedControl()
+{
+    // The movie sends its command on every loop and the window asks, each
+    // time, whether a person pressed the control just before: a key that
+    // only moves about, leaves or modifies must not make the movie's next
+    // command the person's.
+    QFETCH(int, key);
+    QFETCH(int, modifiers);
+    QFETCH(bool, held);
+    QFETCH(bool, presses);
+    writeTickingMovie();
+    QList<bool> verdicts;
+    auto stage = makeStage();
+    recordPersonsPresses(stage->flash, &verdicts);
+    stage->flash->setMovie(m_tree.path() + QStringLiteral("\\config\\tick.swf"));
+    stage->flash->setFocus(Qt::OtherFocusReason);
+    WAIT_VERIFY(stage->flash->hasFocus(), 5000);
+    WAIT_VERIFY(verdicts.size() >= 3, 30000);
+    QVERIFY(!verdicts.contains(true)); // nobody has pressed anything yet
+    QWindow *window = stage->window.windowHandle();
+    const qsizetype before = verdicts.size();
+    if (held)
+        qt_handleKeyEvent(window, QEvent::KeyPress, key, Qt::KeyboardModifiers(modifiers), QString(), true);
+    else
+        QTest::keyClick(window, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+    WAIT_VERIFY(verdicts.size() > before, 10000);
+    QCOMPARE(verdicts.at(before), presses);
 }
 
 void TestFlash::playersPauseWhileNobodySeesThem_data()

@@ -77,10 +77,45 @@ void TShockwaveFlash::hideEvent(QHideEvent *event)
     updateOnScreen();
 }
 
+namespace {
+
+enum class PersonsInput { Press, Release, Other };
+
+// A mouse button, a finger on a touch screen and a pen on a whiteboard all
+// press the control, and so do Space and Return (Enter) while it has the
+// focus, as they press a focused button. Every other key moves the focus,
+// leaves or only modifies the next key: it presses nothing, nor do its
+// release and its repeats.
+PersonsInput kindOf(const QEvent *event)
+{
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::TouchBegin:
+    case QEvent::TabletPress:
+        return PersonsInput::Press;
+    case QEvent::MouseButtonRelease:
+    case QEvent::TouchEnd:
+    case QEvent::TabletRelease:
+        return PersonsInput::Release;
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease: {
+        const int key = static_cast<const QKeyEvent *>(event)->key();
+        if (key != Qt::Key_Space && key != Qt::Key_Return && key != Qt::Key_Enter)
+            return PersonsInput::Other;
+        return event->type() == QEvent::KeyPress ? PersonsInput::Press : PersonsInput::Release;
+    }
+    default:
+        return PersonsInput::Other;
+    }
+}
+
+} // namespace
+
 void TShockwaveFlash::receivePersonsInput(const QEvent *event)
 {
     // A press on the player is a press on the control: it takes the focus.
-    if (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick)
+    if (kindOf(event) == PersonsInput::Press)
         setFocus(Qt::MouseFocusReason);
     notePersonsInput(event);
 }
@@ -105,9 +140,10 @@ void TShockwaveFlash::notePersonsInput(const QEvent *event)
     // posts itself.
     if (!event->spontaneous())
         return;
-    const bool press = event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick
-                       || event->type() == QEvent::KeyPress;
-    if (press || m_lastPress.isValid())
+    // A button sends its command as it is released, which may come long
+    // after the press: the release of a press keeps it fresh.
+    const PersonsInput kind = kindOf(event);
+    if (kind == PersonsInput::Press || (kind == PersonsInput::Release && m_lastPress.isValid()))
         m_lastPress.start();
 }
 

@@ -37,9 +37,11 @@ public:
     QString movieFile() const { return m_file; }
     // True once the first frame of the current movie has been drawn.
     bool isShowingMovie() const { return m_showing; }
-    // True, once, when a person pressed on the control (a pointer button or
-    // a key) in the last kPressWindowMs: a command that follows such a press
-    // is the person's doing, a command a movie sends on its own is not. Each
+    // True, once, when a person pressed on the control (a mouse button, a
+    // finger or a pen on its player, or Space or Return while it has the
+    // focus) in the last kPressWindowMs: a command that follows such a press
+    // is the person's doing, a command a movie sends on its own is not; nor
+    // is one that follows an arrow, Tab, Escape or a modifier key. Each
     // press answers true at most once.
     bool takePersonsPress();
     static constexpr int kPressWindowMs = 2000;
@@ -71,7 +73,7 @@ private:
     void openPlayer();
     void onFocusChanged(QWidget *old, QWidget *now);
 
-    // Notes a person's press or release, from the window system only.
+    // Notes a person's press or its release, from the window system only.
     void notePersonsInput(const QEvent *event);
     // Whether anyone can see the control, told to the player when it
     // changes: its window minimised or covered, or the control hidden.

@@ -1,6 +1,7 @@
 #include "jpegimage.h"
 
-#include <QFile>
+#include <QLocale>
+#include <QResource>
 
 #include <condition_variable>
 #include <csetjmp>
@@ -74,8 +75,12 @@ std::map<QString, Preloaded> s_preloaded;
 
 QImage decodeJpegResource(const QString &resource)
 {
-    QFile file(resource);
-    return file.open(QIODevice::ReadOnly) ? decodeJpeg(file.readAll()) : QImage();
+    // Read in place, without a QFile: the preloader decodes before the
+    // application object exists, and the first Qt object made on a thread
+    // makes that thread Qt's main one. The pictures have no translations,
+    // so the system's locale need not be looked up either.
+    const QResource data(resource, QLocale::c());
+    return data.isValid() ? decodeJpeg(data.uncompressedData()) : QImage();
 }
 
 } // namespace

@@ -684,14 +684,22 @@ bool PlayerHost::eventFilter(QObject *watched, QEvent *event)
     case QEvent::Hide:
         scheduleLayout();
         break;
+    // The engine takes touch and tablet input as it comes, so Qt makes no
+    // mouse events of a finger or a pen: they are routed as they are.
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonDblClick:
     case QEvent::MouseButtonRelease:
+    case QEvent::TouchBegin:
+    case QEvent::TouchEnd:
+    case QEvent::TouchCancel:
+    case QEvent::TabletPress:
+    case QEvent::TabletRelease:
         routePointer(watched, event);
         break;
     default:
         break;
     }
+    // The engine gets the input too: a movie's button sees its own press.
     return QObject::eventFilter(watched, event);
 }
 
@@ -717,19 +725,31 @@ void PlayerHost::watchViewInput(QObject *parent, QObject *child)
 
 void PlayerHost::routePointer(QObject *watched, QEvent *event)
 {
-    // A person's press on a player is the control's; the release goes where
-    // the press went.
+    // A person's press on a player, with a mouse, a finger or a pen, is the
+    // control's; the release goes where the press went.
     const auto stage = std::find_if(m_stages.begin(), m_stages.end(), [watched, this](const auto &entry) {
         return entry.second->view && watched == viewInput(*entry.second);
     });
     if (stage == m_stages.end() || !event->spontaneous())
         return;
     Stage &state = *stage->second;
+    // A cancelled touch (the system took it for a gesture of its own) was
+    // never a click.
+    if (event->type() == QEvent::TouchCancel) {
+        state.pressed = 0;
+        return;
+    }
+    const bool release = event->type() == QEvent::MouseButtonRelease || event->type() == QEvent::TouchEnd
+                         || event->type() == QEvent::TabletRelease;
     int target = 0;
-    if (event->type() == QEvent::MouseButtonRelease) {
+    if (release) {
         target = std::exchange(state.pressed, 0);
     } else {
-        const QPoint at = static_cast<QMouseEvent *>(event)->position().toPoint();
+        // The first finger down is the one that presses.
+        const QList<QEventPoint> &points = static_cast<const QPointerEvent *>(event)->points();
+        if (points.isEmpty())
+            return;
+        const QPoint at = points.constFirst().position().toPoint();
         for (const auto &[id, slot] : m_slots) {
             if (slot->stage == stage->first && slot->widget && slot->widget->isVisible() && slot->place.contains(at))
                 target = id;
@@ -739,7 +759,7 @@ void PlayerHost::routePointer(QObject *watched, QEvent *event)
     const auto found = m_slots.find(target);
     if (found == m_slots.end() || !found->second->widget)
         return;
-    if (event->type() != QEvent::MouseButtonRelease)
+    if (!release)
         takeKeyboard(target);
     found->second->owner->receivePersonsInput(event);
 }

@@ -120,10 +120,16 @@ QString stageToken(const QUrl &url)
     return url.fragment();
 }
 
+QString playableFile(const QString &movieFile)
+{
+    const QString root = treeRoot();
+    return root.isEmpty() ? QString() : content::playableMovie(movieFile, root);
+}
+
 QUrl addressOf(const QString &movieFile)
 {
     const QString root = treeRoot();
-    const QString canonical = root.isEmpty() ? QString() : content::playableMovie(movieFile, root);
+    const QString canonical = playableFile(movieFile);
     if (canonical.isEmpty())
         return QUrl();
     const QStringList components = canonical.mid(root.size() + 1).split(QLatin1Char('/'));

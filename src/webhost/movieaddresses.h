@@ -37,6 +37,8 @@ QString stageToken(const QUrl &url);
 // (see content::playableMovie) has one; anything else gets an empty address,
 // which blanks a player.
 QUrl addressOf(const QString &movieFile);
+// The movie file itself (canonical) when it has an address; empty otherwise.
+QString playableFile(const QString &movieFile);
 
 // Serves the scheme from the engine's folder and the content tree only;
 // anything else, and any path that tries to climb out of its root, is

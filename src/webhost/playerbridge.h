@@ -28,7 +28,8 @@ Q_SIGNALS:
     void slotPlaced(int slot, int x, int y, int width, int height);
     // Each movie asked of a slot has a number of its own; the page's notes
     // and the slot's commands carry the number of the movie they concern.
-    void movieRequested(int slot, const QString &url, int movie);
+    // renderer is the engine's renderer to draw it with.
+    void movieRequested(int slot, const QString &url, int movie, const QString &renderer);
     void slotClosed(int slot);
     // Whether the slot's control can be seen: its player is paused while not.
     void slotShown(int slot, bool shown);

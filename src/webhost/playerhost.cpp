@@ -1,5 +1,6 @@
 #include "playerhost.h"
 
+#include "moviefeatures.h"
 #include "movieaddresses.h"
 #include "playerbridge.h"
 #include "playerpage.h"
@@ -120,14 +121,27 @@ PlayerHost::Stage::~Stage()
     delete view.data();
 }
 
-PlayerHost::Slot::Slot(PlayerOwner *owner, int stage, QString url)
-    : owner(owner), widget(owner->playerWidget()), stage(stage), url(std::move(url))
+PlayerHost::Slot::Slot(PlayerOwner *owner, int stage, QString url, QString renderer)
+    : owner(owner), widget(owner->playerWidget()), stage(stage), url(std::move(url)), renderer(std::move(renderer))
 {
+}
+
+QString PlayerHost::rendererFor(const QString &movieFile) const
+{
+    // Only a movie that draws what the canvas renderer leaves out pays for
+    // WebGL, and only where the web engine was given OpenGL for it.
+    const QString playable = movies::playableFile(movieFile);
+    return m_fullRenderer && !playable.isEmpty() && content::needsFullRenderer(playable)
+               ? QStringLiteral("wgpu-webgl")
+               : QStringLiteral("canvas");
 }
 
 PlayerHost::PlayerHost(const QString &engineDirectory)
     : m_handler(std::make_unique<movies::SchemeHandler>(engineDirectory)),
-      m_interceptor(std::make_unique<OfflineInterceptor>())
+      m_interceptor(std::make_unique<OfflineInterceptor>()),
+      // The program gave the web engine OpenGL (see WebLoader) when the
+      // collection has movies that need it; otherwise there is none.
+      m_fullRenderer(!qgetenv("QTWEBENGINE_CHROMIUM_FLAGS").contains("--disable-gpu"))
 {
     // A profile without a storage name is off the record: nothing reaches
     // disk. Making it starts the web engine.
@@ -211,7 +225,8 @@ std::unique_ptr<WebPlayer> PlayerHost::openPlayer(PlayerOwner *owner, const QStr
     const int slot = m_nextSlot++;
     QWidget *control = owner->playerWidget();
     m_slots[slot] = std::make_unique<Slot>(owner, stageFor(control->window()),
-                                           movies::addressOf(movieFile).toString(QUrl::FullyEncoded));
+                                           movies::addressOf(movieFile).toString(QUrl::FullyEncoded),
+                                           rendererFor(movieFile));
     watchGeometry(control);
     if (m_ready)
         askForSlot(slot);
@@ -240,6 +255,7 @@ void PlayerHost::play(int slot, const QString &movieFile)
         return;
     Slot &state = *found->second;
     state.url = movies::addressOf(movieFile).toString(QUrl::FullyEncoded);
+    state.renderer = rendererFor(movieFile);
     ++state.movie;
     state.shown = false;
     if (m_failed.count(state.url)) {
@@ -258,7 +274,7 @@ void PlayerHost::play(int slot, const QString &movieFile)
     if (m_holdTimer.isActive())
         m_held.insert(slot);
     else if (m_ready)
-        Q_EMIT m_bridge->movieRequested(slot, state.url, state.movie);
+        Q_EMIT m_bridge->movieRequested(slot, state.url, state.movie, state.renderer);
 }
 
 void PlayerHost::setOnScreen(int slot, bool onScreen)
@@ -307,7 +323,8 @@ void PlayerHost::releaseHeld()
     for (const int slot : held) {
         const auto found = m_slots.find(slot);
         if (found != m_slots.end() && m_ready)
-            Q_EMIT m_bridge->movieRequested(slot, found->second->url, found->second->movie);
+            Q_EMIT m_bridge->movieRequested(slot, found->second->url, found->second->movie,
+                                              found->second->renderer);
     }
 }
 
@@ -527,7 +544,7 @@ void PlayerHost::askForSlot(int slot)
                                     state.place.height());
     if (!state.onScreen)
         Q_EMIT m_bridge->slotShown(slot, false);
-    Q_EMIT m_bridge->movieRequested(slot, state.url, state.movie);
+    Q_EMIT m_bridge->movieRequested(slot, state.url, state.movie, state.renderer);
 }
 
 QWebEnginePage *PlayerHost::makeWindow()

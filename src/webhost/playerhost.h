@@ -95,13 +95,15 @@ private:
     };
     struct Slot
     {
-        Slot(PlayerOwner *owner, int stage, QString url);
+        Slot(PlayerOwner *owner, int stage, QString url, QString renderer);
 
         PlayerOwner *owner;
         // Guards owner: the owner is this widget.
         QPointer<QWidget> widget;
         int stage;
         QString url;
+        // The engine's renderer for it.
+        QString renderer;
         // The number of the movie asked for last; notes and commands about
         // any earlier one (already on their way when it was replaced) are
         // dropped.
@@ -121,6 +123,7 @@ private:
     void askForNextOnProbation();
     void watchEngine();
     void play(int slot, const QString &movieFile);
+    QString rendererFor(const QString &movieFile) const;
     void setOnScreen(int slot, bool onScreen);
     void takeKeyboard(int slot);
     void sendKey(int slot, const QKeyEvent *event);
@@ -146,6 +149,7 @@ private:
 
     std::unique_ptr<movies::SchemeHandler> m_handler;
     std::unique_ptr<QWebEngineUrlRequestInterceptor> m_interceptor;
+    const bool m_fullRenderer;
     std::unique_ptr<QWebEngineProfile> m_profile;
     std::unique_ptr<PlayerBridge> m_bridge;
     std::unique_ptr<QWebChannel> m_channel;

@@ -1,6 +1,8 @@
 #include "webloader.h"
 
 #include "apptitle.h"
+#include "movieheader.h"
+#include "moviefeatures.h"
 #include "weblibrary.h"
 
 #include <QCoreApplication>
@@ -37,17 +39,48 @@ QString missingFile(const QString &file)
 const QString kLibraryName = QStringLiteral("/libapostilas_web.so");
 const QString kEngineScript = QStringLiteral("/ruffle.js");
 
+// Whether a movie of the tree's configuration folder (the menu's own
+// movies) draws what the engine's canvas renderer leaves out. Asked before
+// the application exists: nothing here makes a Qt object.
+bool configNeedsFullRenderer(const QString &tree)
+{
+    const QString root = QDir(tree).canonicalPath();
+    const QStringList folders = QDir(tree).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    for (const QString &name : folders) {
+        if (name.compare(QLatin1String("config"), Qt::CaseInsensitive) != 0)
+            continue;
+        const QDir config(tree + QLatin1Char('/') + name);
+        // A menu has eleven movies; a folder of thousands is looked at no
+        // further than its first few dozen.
+        const QStringList movies = config.entryList({QStringLiteral("*.swf")}, QDir::Files | QDir::Readable, QDir::Name)
+                                       .mid(0, 64);
+        for (const QString &movie : movies) {
+            // Only what the players would take: a movie file of the tree.
+            const QString playable = content::playableMovie(config.filePath(movie), root);
+            if (!playable.isEmpty() && content::needsFullRenderer(playable))
+                return true;
+        }
+    }
+    return false;
+}
+
 } // namespace
 
 void WebLoader::prepareApplication()
 {
-    // The animations are small and drawn by the engine's canvas renderer;
-    // software composition spares the start-up an OpenGL context (about a
-    // tenth of a second) and the memory of a GPU process, and behaves the
-    // same on the old school machines whose drivers are the least reliable.
-    if (!qEnvironmentVariableIsSet("QT_XCB_GL_INTEGRATION"))
+    // The engine draws filters (drop shadows, glows, bevels, blurs, colour
+    // matrices) and some blend modes only with its WebGL renderer, which
+    // needs the web engine's OpenGL. Without a graphics card that is
+    // Mesa's software renderer, and the whole window's composition costs
+    // about five times the processor. So a collection whose movies need
+    // none of it gets the canvas renderer and software composition (no
+    // OpenGL context to make, no GPU memory, the same on the old school
+    // machines whose drivers are the least reliable); one whose movies
+    // need it gets OpenGL, and those movies the WebGL renderer (PlayerHost).
+    const bool fullRenderer = configNeedsFullRenderer(QDir::currentPath());
+    if (!fullRenderer && !qEnvironmentVariableIsSet("QT_XCB_GL_INTEGRATION"))
         qputenv("QT_XCB_GL_INTEGRATION", "none");
-    if (!qEnvironmentVariableIsSet("QT_QUICK_BACKEND"))
+    if (!fullRenderer && !qEnvironmentVariableIsSet("QT_QUICK_BACKEND"))
         qputenv("QT_QUICK_BACKEND", "software");
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
 
@@ -66,8 +99,13 @@ void WebLoader::prepareApplication()
     // a proxy (with none set, none at all) and QUIC is off, whatever a page
     // asks for.
     QByteArray flags = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS");
+    // A software OpenGL is on the engine's list of drivers not to use for
+    // WebGL: with none better, it is what draws the filters.
+    const QByteArray gpu = fullRenderer ? QByteArrayLiteral("--ignore-gpu-blocklist") : QByteArrayLiteral("--disable-gpu");
+    if (!flags.contains(gpu))
+        flags += ' ' + gpu;
     for (const char *flag : {"--renderer-process-limit=1", "--disable-background-networking",
-                             "--disable-gpu", "--js-flags=--liftoff-only",
+                             "--js-flags=--liftoff-only",
                              "--disable-features=AudioServiceOutOfProcess",
                              "--disable-background-timer-throttling", "--no-unsandboxed-zygote",
                              "--force-webrtc-ip-handling-policy=disable_non_proxied_udp",

@@ -371,6 +371,35 @@ window.canvasFrames = (function () {
     },
   };
 })();
+// The engine keeps bitmaps with their colours premultiplied by their alpha,
+// as the movie file holds them, and its canvas renderer hands them to the
+// canvas as they are; the canvas takes image data as straight colours, so
+// every half-transparent pixel came out too dark (a white at half alpha
+// over grey drawn as a mid grey). The data is turned straight as the image
+// is made: the WebGL renderer, which draws premultiplied colours as such,
+// makes no image data.
+(function () {
+  const NativeImageData = window.ImageData;
+  window.ImageData = class ImageData extends NativeImageData {
+    constructor(data) {
+      if (!(data instanceof Uint8ClampedArray)) {
+        super(...arguments);
+        return;
+      }
+      const straight = new Uint8ClampedArray(data);
+      for (let i = 0; i < straight.length; i += 4) {
+        const alpha = straight[i + 3];
+        if (alpha === 0 || alpha === 255)
+          continue;
+        const scale = 255 / alpha;
+        straight[i] = straight[i] * scale;
+        straight[i + 1] = straight[i + 1] * scale;
+        straight[i + 2] = straight[i + 2] * scale;
+      }
+      super(straight, ...Array.prototype.slice.call(arguments, 1));
+    }
+  };
+})();
 window.RufflePlayer = window.RufflePlayer || {};
 // Movies come from whatever medium the school was handed. They get no
 // script access (no ExternalInterface, no "javascript:" addresses), no
@@ -391,8 +420,9 @@ window.RufflePlayer.config = {
   // "ShowAll" as Flash Player did it: the bands beside a movie of
   // other proportions show its own background, not black.
   letterbox: "off",
-  // No GPU is assumed: the canvas renderer starts at once, where the WebGL
-  // ones would first fail to get a context.
+  // Each movie is drawn by the renderer the host names for it: canvas,
+  // which starts at once and costs least, unless the movie draws filters
+  // or blend modes only the WebGL renderer has.
   preferredRenderer: "canvas",
   // All players share this page: a movie whose script never ends would
   // stop every animation for the engine's default 15 s (and for good, if it

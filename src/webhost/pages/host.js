@@ -239,12 +239,19 @@
     const mine = ++slot.generation;
     slot.noteFirstFrame = null;
     blank(slot);
-    const w = stageWindow(slot), url = slot.url, movie = slot.movie;
+    const w = stageWindow(slot), url = slot.url, movie = slot.movie, renderer = slot.renderer;
     const box = place(slot);
     if (!w || !box || !url)
       return;
     const player = window.RufflePlayer.newest().createPlayer();
     slot.player = player;
+    // Drawn by software OpenGL, the engine would put up a notice (in
+    // English) about hardware acceleration at the first pointer over it.
+    if (player.shadowRoot) {
+      const style = document.createElement("style");
+      style.textContent = "#hardware-acceleration-modal { display: none !important; }";
+      player.shadowRoot.appendChild(style);
+    }
     box.appendChild(player);
     showOrHide(slot);
     const api = player.ruffle();
@@ -296,7 +303,7 @@
       if (slot.onScreen)
         slot.noteFirstFrame();
     });
-    api.load({ url: url }).catch(function () {});
+    api.load({ url: url, preferredRenderer: renderer || "canvas" }).catch(function () {});
   }
 
   // Each stage's window calls this as it loads, with the token its address
@@ -350,12 +357,13 @@
       if (slot && slot.player)
         slot.player.focus({ preventScroll: true });
     });
-    bridge.movieRequested.connect(function (id, url, movie) {
+    bridge.movieRequested.connect(function (id, url, movie, renderer) {
       const slot = slots.get(id);
       if (!slot)
         return;
       slot.url = url;
       slot.movie = movie;
+      slot.renderer = renderer;
       show(id);
     });
     bridge.slotShown.connect(function (id, shown) {

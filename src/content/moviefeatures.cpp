@@ -3,8 +3,9 @@
 #include "movieheader.h"
 #include "treefile.h"
 
-#include <QtEndian>
+#include <QByteArrayView>
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 
@@ -14,42 +15,148 @@ namespace content {
 
 namespace {
 
-// The tags that place or define what the renderer draws.
-constexpr int kDefineButton2 = 34;
-constexpr int kDefineSprite = 39;
-constexpr int kPlaceObject3 = 70;
-constexpr int kPlaceObject4 = 94;
-// Sprites hold sprites only through the symbols they place, so their tags
-// nest one level; a hostile file gets no deeper than this.
+enum Tag {
+    kEnd = 0,
+    kDefineButton = 7,
+    kDoAction = 12,
+    kPlaceObject2 = 26,
+    kDefineButton2 = 34,
+    kDefineSprite = 39,
+    kDoInitAction = 59,
+    kPlaceObject3 = 70,
+    kDoAbcDefine = 72,
+    kDoAbc = 82,
+    kPlaceObject4 = 94,
+};
+
+// The first flag byte of PlaceObject2, 3 and 4.
+enum : unsigned {
+    kMove = 0x01,
+    kHasCharacter = 0x02,
+    kHasMatrix = 0x04,
+    kHasColourTransform = 0x08,
+    kHasRatio = 0x10,
+    kHasName = 0x20,
+    kHasClipDepth = 0x40,
+    kHasClipActions = 0x80,
+};
+
+// The second flag byte of PlaceObject3 and 4.
+enum : unsigned {
+    kHasFilterList = 0x01,
+    kHasBlendMode = 0x02,
+    kHasCacheAsBitmap = 0x04,
+    kHasClassName = 0x08,
+    kHasImage = 0x10,
+    kHasVisible = 0x20,
+    kOpaqueBackground = 0x40,
+};
+
+// A DefineButton2 state record's flag byte (the low four bits are the
+// states it is shown in).
+enum : unsigned {
+    kButtonHasFilterList = 0x10,
+    kButtonHasBlendMode = 0x20,
+};
+
+// Flash authoring nests sprites only through the symbols they place, so a
+// sprite's own tags hold no sprite; this leaves real files room and keeps a
+// hostile one off the stack.
 constexpr int kMostNesting = 8;
 
-// The names a script uses to make a filter or a blend mode as it runs.
-constexpr std::array<const char *, 11> kScriptNames = {
+// What a script names to make a filter or a blend mode as it runs, in
+// ActionScript 2 constant pools and ActionScript 3 string tables alike.
+// GlowFilter and BevelFilter are also found inside their gradient forms.
+// "filters" alone is not looked for: it is the package's name too, and a
+// script that sets an object's filters has to make them with one of these
+// classes first (or copies them from an object that already has them).
+constexpr std::array<const char *, 9> kEffectNames = {
     "DropShadowFilter", "GlowFilter", "BlurFilter", "BevelFilter", "ColorMatrixFilter", "ConvolutionFilter",
-    "GradientGlowFilter", "GradientBevelFilter", "DisplacementMapFilter", "ShaderFilter", "blendMode"};
+    "DisplacementMapFilter", "ShaderFilter", "blendMode"};
 
-// Reads bit fields, most significant first, as the movie's records are
-// packed; past the end it reads zeros and says so.
-class Bits
+bool namesAnEffect(const unsigned char *data, qsizetype size)
+{
+    if (size <= 0)
+        return false;
+    const QByteArrayView text(data, size);
+    return std::any_of(kEffectNames.begin(), kEffectNames.end(),
+                       [&text](const char *name) { return text.contains(QByteArrayView(name)); });
+}
+
+// The blend modes, as the placement tags number them, that the canvas
+// renderer draws wrong: subtract (as difference), invert, alpha and erase
+// (as normal). Layer is drawn as normal too, which looks the same unless a
+// child is alpha or erase, and those are caught themselves.
+bool canvasMisdraws(unsigned blendMode)
+{
+    return blendMode >= 9 && blendMode <= 12;
+}
+
+// Reads a record field by field. A read past the end reads zeros and marks
+// the reader failed; every caller checks ok() before it believes a value
+// that decides anything.
+class Reader
 {
 public:
-    Bits(const QByteArray &bytes, qsizetype at, qsizetype end) : m_bytes(bytes), m_at(at), m_end(end) {}
-    std::uint32_t take(int count)
+    Reader(const unsigned char *data, qsizetype size) : m_data(data), m_size(size) {}
+
+    bool ok() const { return m_ok; }
+    qsizetype left() const { return m_ok ? m_size - m_at : 0; }
+    const unsigned char *here() const { return m_data + m_at; }
+
+    unsigned u8()
     {
-        std::uint32_t value = 0;
+        align();
+        if (!need(1))
+            return 0;
+        return m_data[m_at++];
+    }
+    unsigned u16()
+    {
+        const unsigned low = u8();
+        return low | u8() << 8;
+    }
+    std::uint32_t u32()
+    {
+        const std::uint32_t low = u16();
+        return low | std::uint32_t(u16()) << 16;
+    }
+    void skip(qsizetype count)
+    {
+        align();
+        if (need(count))
+            m_at += count;
+    }
+    // A string ends at its zero byte, which must be inside the record.
+    void skipString()
+    {
+        align();
+        while (m_ok && u8() != 0) {
+        }
+    }
+    unsigned bits(int count)
+    {
+        unsigned value = 0;
         for (int i = 0; i < count; ++i) {
-            if (m_at >= m_end) {
-                m_overrun = true;
+            if (!need(1))
                 return 0;
-            }
-            const int bit = (static_cast<unsigned char>(m_bytes[m_at]) >> (7 - m_bit)) & 1;
-            value = value << 1 | std::uint32_t(bit);
+            value = value << 1 | ((m_data[m_at] >> (7 - m_bit)) & 1u);
             if (++m_bit == 8) {
                 m_bit = 0;
                 ++m_at;
             }
         }
         return value;
+    }
+    void skipBits(qsizetype count)
+    {
+        const qsizetype to = m_at * 8 + m_bit + count;
+        if (!m_ok || to > m_size * 8) {
+            m_ok = false;
+            return;
+        }
+        m_at = to / 8;
+        m_bit = int(to % 8);
     }
     void align()
     {
@@ -58,156 +165,238 @@ public:
             ++m_at;
         }
     }
-    qsizetype position() const { return m_at; }
-    bool overrun() const { return m_overrun || m_at > m_end; }
+
+    void skipMatrix()
+    {
+        if (bits(1)) { // scale
+            skipBits(2 * qsizetype(bits(5)));
+        }
+        if (bits(1)) { // rotation and skew
+            skipBits(2 * qsizetype(bits(5)));
+        }
+        skipBits(2 * qsizetype(bits(5))); // translation
+        align();
+    }
+    // The colour transform with alpha, as PlaceObject2 and later and
+    // DefineButton2 carry it: four terms a kind.
+    void skipColourTransform()
+    {
+        const unsigned add = bits(1);
+        const unsigned multiply = bits(1);
+        skipBits(4 * qsizetype(bits(4)) * (add + multiply));
+        align();
+    }
 
 private:
-    const QByteArray &m_bytes;
-    qsizetype m_at;
-    qsizetype m_end;
+    bool need(qsizetype count)
+    {
+        if (m_ok && count >= 0 && count <= m_size - m_at)
+            return true;
+        m_ok = false;
+        return false;
+    }
+
+    const unsigned char *m_data;
+    qsizetype m_size;
+    qsizetype m_at = 0;
     int m_bit = 0;
-    bool m_overrun = false;
+    bool m_ok = true;
 };
 
-void skipMatrix(Bits &bits)
+// PlaceObject2, 3 and 4 share one layout; the later two add a second flag
+// byte and fields between the clip depth and the clip actions, which come
+// last (PlaceObject4's own data after them is searched with them, and holds
+// no script).
+bool placementNeedsIt(const unsigned char *body, qsizetype size, int code)
 {
-    if (bits.take(1)) { // scale
-        const int n = int(bits.take(5));
-        bits.take(2 * n);
-    }
-    if (bits.take(1)) { // rotate and skew
-        const int n = int(bits.take(5));
-        bits.take(2 * n);
-    }
-    const int n = int(bits.take(5)); // translate
-    bits.take(2 * n);
-    bits.align();
+    Reader r(body, size);
+    const unsigned flags = r.u8();
+    const unsigned more = code == kPlaceObject2 ? 0 : r.u8();
+    r.skip(2); // depth
+    if ((more & kHasClassName) || ((more & kHasImage) && (flags & kHasCharacter)))
+        r.skipString();
+    if (flags & kHasCharacter)
+        r.skip(2);
+    if (flags & kHasMatrix)
+        r.skipMatrix();
+    if (flags & kHasColourTransform)
+        r.skipColourTransform();
+    if (flags & kHasRatio)
+        r.skip(2);
+    if (flags & kHasName)
+        r.skipString();
+    if (flags & kHasClipDepth)
+        r.skip(2);
+    // An empty filter list draws nothing of its own.
+    if ((more & kHasFilterList) && r.u8() > 0)
+        return true;
+    if ((more & kHasBlendMode) && canvasMisdraws(r.u8()))
+        return true;
+    if (more & kHasCacheAsBitmap)
+        r.skip(1);
+    if (more & kHasVisible)
+        r.skip(1);
+    if (more & kOpaqueBackground)
+        r.skip(4);
+    return (flags & kHasClipActions) && r.ok() && namesAnEffect(r.here(), r.left());
 }
 
-void skipColourTransformWithAlpha(Bits &bits)
+// A DefineButton2's state records, up to a zero byte, each with its own
+// optional filter list and blend mode; then the conditions' actions, from
+// where the action offset (counted from its own field) says.
+bool buttonNeedsIt(const unsigned char *body, qsizetype size)
 {
-    const bool add = bits.take(1);
-    const bool mult = bits.take(1);
-    const int n = int(bits.take(4));
-    bits.take((mult ? 4 * n : 0) + (add ? 4 * n : 0));
-    bits.align();
-}
-
-// Whether a DefineButton2's records place a state with a filter list or a
-// blend mode; the records end at a zero byte.
-bool buttonNeedsIt(const QByteArray &body, qsizetype at, qsizetype end)
-{
-    at += 2 + 1 + 2; // id, flags, action offset
-    while (at < end) {
-        const unsigned flags = static_cast<unsigned char>(body[at]);
-        if (flags == 0)
+    Reader r(body, size);
+    r.skip(2 + 1); // id, menu flag
+    const qsizetype actions = r.u16();
+    if (!r.ok())
+        return false;
+    if (actions != 0 && 3 + actions < size && namesAnEffect(body + 3 + actions, size - 3 - actions))
+        return true;
+    for (;;) {
+        const unsigned flags = r.u8();
+        if (!r.ok() || flags == 0)
             return false;
-        if (flags & 0x30) // a filter list or a blend mode
+        r.skip(2 + 2); // character, depth
+        r.skipMatrix();
+        r.skipColourTransform();
+        if ((flags & kButtonHasFilterList) && r.u8() > 0)
             return true;
-        Bits bits(body, at + 1 + 2 + 2, end); // flags, character, depth
-        skipMatrix(bits);
-        skipColourTransformWithAlpha(bits);
-        if (bits.overrun())
-            return false;
-        at = bits.position();
+        if ((flags & kButtonHasBlendMode) && canvasMisdraws(r.u8()))
+            return true;
     }
-    return false;
 }
 
-// Walks one list of tags, from at to end: a placement with a filter list or
-// a blend mode, or a button that has one, is what the canvas leaves out.
-bool tagsNeedIt(const QByteArray &body, qsizetype at, qsizetype end, int nesting)
+// One list of tags: the movie's own, or a sprite's. A length that claims
+// more than the list holds ends it, as the engine stops reading there too.
+bool tagsNeedIt(const unsigned char *data, qsizetype size, int nesting)
 {
-    while (at + 2 <= end) {
-        const quint16 header = qFromLittleEndian<quint16>(body.constData() + at);
-        at += 2;
-        const int code = header >> 6;
-        qint64 length = header & 0x3f;
-        if (length == 0x3f) {
-            if (at + 4 > end)
-                return false;
-            length = qFromLittleEndian<quint32>(body.constData() + at);
-            at += 4;
-        }
-        if (code == 0 || length > end - at)
-            return false; // the end, or a length that claims more than there is
-        const qsizetype tagEnd = at + qsizetype(length);
-        if ((code == kPlaceObject3 || code == kPlaceObject4) && length >= 2) {
-            // The second flag byte: bit 0 a filter list, bit 1 a blend mode.
-            if (static_cast<unsigned char>(body[at + 1]) & 0x03)
+    Reader r(data, size);
+    while (r.left() >= 2) {
+        const unsigned header = r.u16();
+        const int code = int(header >> 6);
+        qsizetype length = header & 0x3f;
+        if (length == 0x3f)
+            length = r.u32();
+        if (!r.ok() || code == kEnd || length > r.left())
+            return false;
+        const unsigned char *body = r.here();
+        r.skip(length);
+        switch (code) {
+        case kPlaceObject2:
+        case kPlaceObject3:
+        case kPlaceObject4:
+            if (placementNeedsIt(body, length, code))
                 return true;
-        } else if (code == kDefineButton2 && buttonNeedsIt(body, at, tagEnd)) {
-            return true;
-        } else if (code == kDefineSprite && nesting < kMostNesting && length >= 4
-                   && tagsNeedIt(body, at + 4, tagEnd, nesting + 1)) {
-            return true;
+            break;
+        case kDefineButton2:
+            if (buttonNeedsIt(body, length))
+                return true;
+            break;
+        case kDefineSprite:
+            if (nesting < kMostNesting && length > 4 && tagsNeedIt(body + 4, length - 4, nesting + 1))
+                return true;
+            break;
+        case kDoInitAction:
+            if (length > 2 && namesAnEffect(body + 2, length - 2))
+                return true;
+            break;
+        // The old button's records hold no text, so its actions are
+        // searched with them.
+        case kDefineButton:
+        case kDoAction:
+        case kDoAbcDefine:
+        case kDoAbc:
+            if (namesAnEffect(body, length))
+                return true;
+            break;
+        default:
+            break;
         }
-        at = tagEnd;
     }
     return false;
 }
 
-// The body of a zlib-compressed movie, never more than it declares: a
-// small file that would inflate to gigabytes stops there.
-QByteArray inflated(const QByteArray &movie, qsizetype declared)
+// The movie after its eight-byte header: the stage rectangle, the frame
+// rate and count, then the tags.
+bool bodyNeedsIt(const unsigned char *body, qsizetype size)
 {
-    QByteArray body(declared, Qt::Uninitialized);
+    Reader r(body, size);
+    r.skipBits(4 * qsizetype(r.bits(5)));
+    r.skip(2 + 2);
+    return r.ok() && tagsNeedIt(r.here(), r.left(), 0);
+}
+
+// A zlib movie's body, never more than it declares: a small file that
+// would inflate to gigabytes stops there, and the buffer grows only as the
+// stream really fills it. A broken or cut stream gives what it gave before
+// it broke, as the engine plays that much too.
+QByteArray inflated(const unsigned char *data, qsizetype size, qsizetype wanted)
+{
+    QByteArray out;
     z_stream stream{};
     if (inflateInit(&stream) != Z_OK)
-        return QByteArray();
-    stream.next_in = reinterpret_cast<Bytef *>(const_cast<char *>(movie.constData() + 8));
-    stream.avail_in = uInt(movie.size() - 8);
-    stream.next_out = reinterpret_cast<Bytef *>(body.data());
-    stream.avail_out = uInt(body.size());
-    const int result = inflate(&stream, Z_FINISH);
-    const qsizetype produced = qsizetype(stream.total_out);
+        return out;
+    stream.next_in = const_cast<Bytef *>(data);
+    stream.avail_in = uInt(size);
+    qsizetype produced = 0;
+    while (produced < wanted) {
+        if (produced == out.size())
+            out.resize(std::min(wanted, std::max<qsizetype>(2 * out.size(), qsizetype(1) << 16)));
+        stream.next_out = reinterpret_cast<Bytef *>(out.data() + produced);
+        stream.avail_out = uInt(out.size() - produced);
+        const int result = inflate(&stream, Z_NO_FLUSH);
+        produced = out.size() - qsizetype(stream.avail_out);
+        // Z_OK means it moved on; anything else is the end, a broken
+        // stream, or a cut one that has nothing more to give.
+        if (result != Z_OK)
+            break;
+    }
     inflateEnd(&stream);
-    if (result != Z_STREAM_END && result != Z_BUF_ERROR && result != Z_OK)
-        return QByteArray();
-    body.truncate(produced);
-    return body;
+    out.truncate(produced);
+    return out;
 }
 
 } // namespace
 
 bool needsFullRenderer(const QByteArray &movie)
 {
-    if (movie.size() < 8 || movie[1] != 'W' || movie[2] != 'S')
+    if (movie.size() < 8)
         return false;
-    const std::int64_t declared = qFromLittleEndian<quint32>(movie.constData() + 4);
+    const auto *bytes = reinterpret_cast<const unsigned char *>(movie.constData());
+    const char kind = movie[0];
+    if ((kind != 'F' && kind != 'C' && kind != 'Z') || movie[1] != 'W' || movie[2] != 'S' || movie[3] == 0)
+        return false;
+    // What the header declares counts the header's own eight bytes.
+    const std::int64_t declared = std::int64_t(bytes[4]) | std::int64_t(bytes[5]) << 8
+        | std::int64_t(bytes[6]) << 16 | std::int64_t(bytes[7]) << 24;
+    // The players refuse such a movie (movieheader.h), so no renderer is
+    // wanted for it.
     if (declared < 8 || declared > kMaxMovieSize)
         return false;
-    QByteArray body;
-    if (movie[0] == 'F') {
-        body = movie.mid(8, qsizetype(declared) - 8);
-    } else if (movie[0] == 'C') {
-        body = inflated(movie, qsizetype(declared) - 8);
-    } else {
-        return movie[0] == 'Z';
-    }
-    if (body.isEmpty())
-        return false;
-    for (const char *name : kScriptNames) {
-        if (body.contains(name))
-            return true;
-    }
-    // The frame size's rectangle, then the frame rate and count.
-    Bits bits(body, 0, body.size());
-    const int n = int(bits.take(5));
-    bits.take(4 * n);
-    bits.align();
-    const qsizetype tags = bits.position() + 4;
-    return !bits.overrun() && tagsNeedIt(body, tags, body.size(), 0);
+    if (kind == 'Z')
+        return true;
+    if (kind == 'F')
+        return bodyNeedsIt(bytes + 8, std::min<qsizetype>(movie.size(), qsizetype(declared)) - 8);
+    const QByteArray body = inflated(bytes + 8, movie.size() - 8, qsizetype(declared) - 8);
+    return bodyNeedsIt(reinterpret_cast<const unsigned char *>(body.constData()), body.size());
 }
 
 bool needsFullRenderer(const QString &movieFile)
 {
-    // Opened without blocking, and only when it is a regular file.
+    // Opened without blocking, and only when it is a regular file; an LZMA
+    // movie is told from its header, without reading the rest.
     RegularFile file(movieFile, kMaxMovieSize);
-    QByteArray bytes;
-    if (!file.isOpen() || !file.readAll(&bytes, kMaxMovieSize))
+    QByteArray movie;
+    if (!file.isOpen() || !file.readAll(&movie, 8) || movie.size() < 8)
         return false;
-    return needsFullRenderer(bytes);
+    if (movie[0] != 'Z') {
+        QByteArray rest;
+        if (!file.readAll(&rest, kMaxMovieSize - 8))
+            return false;
+        movie.append(rest);
+    }
+    return needsFullRenderer(movie);
 }
 
 } // namespace content

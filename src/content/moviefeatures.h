@@ -1,23 +1,25 @@
 #pragma once
 
-// What a movie draws that the engine's canvas renderer leaves out: filters
-// (drop shadow, glow, blur, bevel, colour matrix …) and blend modes, which
-// only its WebGL renderer draws. The players give a movie the WebGL
-// renderer only when it needs it (it costs several times the processor on a
-// machine without a graphics card), and the program asks before its
-// application object exists: nothing here makes a Qt object.
+// Which renderer a movie needs. The engine's canvas renderer is cheap on
+// machines without a graphics card but leaves some things out: no filter
+// (drop shadow, glow, blur, bevel, colour matrix, convolution, gradient glow
+// and bevel, displacement map, shader) and not every blend mode (subtract,
+// invert, alpha and erase come out wrong). Only the WebGL renderer draws
+// those, at a much higher processor cost, so it is asked for only for the
+// movies that have them. The answer is wanted before the application object
+// exists, so nothing here makes a QObject.
 
 #include <QByteArray>
 #include <QString>
 
 namespace content {
 
-// Whether the movie (the whole file) places anything with a filter list or
-// a blend mode, at any depth of its sprites and buttons, or holds a script
-// that names a filter class or blendMode (which would make one as it
-// runs). An LZMA-compressed movie, whose body is not read here, is taken to
-// need it; a file that is not a movie, or that cannot be read, does not.
-bool needsFullRenderer(const QByteArray &movie);
+// Whether the movie file draws something the engine's canvas renderer leaves
+// out: a filter, a blend mode it cannot draw, or a script that may make
+// either. A file that cannot be read or is not a movie: false. An
+// LZMA-compressed movie (ZWS), whose body is not read here: true.
 bool needsFullRenderer(const QString &movieFile);
+// The same for movie bytes already in memory (the whole file).
+bool needsFullRenderer(const QByteArray &movie);
 
 } // namespace content

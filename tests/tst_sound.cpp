@@ -167,6 +167,19 @@ Playing TestSound::play(const QString &kind, int pressAtMs)
     played.sinkInputs =
         m_pulse->pactl({QStringLiteral("list"), QStringLiteral("short"), QStringLiteral("sink-inputs")});
     if (kind == QLatin1String("event-sound")) {
+        // The players share one sound output. A second player beside this
+        // one (a silent button) goes out of sight, then away, before the
+        // tone at 2 s: the output goes on for the movie still playing.
+        testing::writeMovie(m_config + QStringLiteral("/companion.swf"), swf::realisticMovie("button-sound", 40, 30));
+        auto *companion = new TShockwaveFlash(&window);
+        companion->setGeometry(0, 0, 40, 20);
+        companion->show();
+        QSignalSpy companionShown(companion, &TShockwaveFlash::firstFrameShown);
+        companion->setMovie(m_tree.path() + QStringLiteral("\\config\\companion.swf"));
+        testing::waitUntil([&] { return companionShown.count() > 0; }, 10000);
+        companion->hide();
+        testing::pause(300);
+        delete companion;
         // Frame 25 runs at 2 s, 6 s and 10 s: five periods of tone A.
         testing::waitUntil([&] { return played.marks[25].size() >= 3; }, 20000);
         waitForRecording(double(m_clock.elapsed()) + 1500);

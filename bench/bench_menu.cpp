@@ -429,14 +429,6 @@ int runCatalog()
     return result.copied == 10000 ? 0 : 1;
 }
 
-// Resident memory of a process in kB, from /proc/PID/statm.
-long residentKilobytes(const QString &pid)
-{
-    QFile file(QStringLiteral("/proc/%1/statm").arg(pid));
-    if (!file.open(QIODevice::ReadOnly))
-        return 0;
-    return file.readAll().split(' ').value(1).toLong() * (sysconf(_SC_PAGESIZE) / 1024);
-}
 
 void runBomb(TFRMmain &window)
 {

@@ -11,6 +11,8 @@
 
 #include <cstdio>
 
+#include <unistd.h>
+
 // PSS in kB of a process, from /proc/PID/smaps_rollup.
 inline long pssKilobytes(const QString &pid)
 {
@@ -23,6 +25,15 @@ inline long pssKilobytes(const QString &pid)
             return line.mid(4).trimmed().split(' ').first().toLong();
     }
     return -1;
+}
+
+// Resident memory of a process in kB, from /proc/PID/statm.
+inline long residentKilobytes(const QString &pid)
+{
+    QFile file(QStringLiteral("/proc/%1/statm").arg(pid));
+    if (!file.open(QIODevice::ReadOnly))
+        return 0;
+    return file.readAll().split(' ').value(1).toLong() * (sysconf(_SC_PAGESIZE) / 1024);
 }
 
 inline QString parentOf(const QString &pid)

@@ -12,6 +12,8 @@
 
 #include <csignal>
 
+#include <unistd.h>
+
 namespace testing {
 
 MissingChild::MissingChild(const char *name, const char *function)
@@ -182,6 +184,25 @@ void writeMovie(const QString &path, const swf::MovieSpec &spec)
     QDir().mkpath(QFileInfo(path).absolutePath());
     if (!swf::writeMovieFile(spec, QFile::encodeName(path).toStdString()))
         qFatal("cannot write movie %s", qPrintable(path));
+}
+
+swf::MovieSpec tickingMovie()
+{
+    swf::MovieSpec ticking = movieSpec("TICK");
+    ticking.loadSendsCommand = true;
+    ticking.loadRepeats = true;
+    ticking.frameRate = 30;
+    ticking.frameCount = 2;
+    ticking.loadCommand = {"tick", ""};
+    return ticking;
+}
+
+qint64 residentMemory(qint64 pid)
+{
+    QFile statm(QStringLiteral("/proc/%1/statm").arg(pid));
+    if (!statm.open(QIODevice::ReadOnly))
+        return 0;
+    return statm.readAll().split(' ').value(1).toLongLong() * ::sysconf(_SC_PAGESIZE);
 }
 
 swf::MovieSpec movieSpec(const std::string &label, int width, int height)

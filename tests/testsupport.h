@@ -45,6 +45,10 @@ void tap(QWindow *window, Pointer pointer, const QPoint &at);
 QString writeFile(const QString &path, const QByteArray &bytes = QByteArray("x"));
 void writeMovie(const QString &path, const swf::MovieSpec &spec);
 swf::MovieSpec movieSpec(const std::string &label, int width = 120, int height = 90);
+// A movie that sends "tick" on every loop, fifteen times a second.
+swf::MovieSpec tickingMovie();
+// The resident memory of a process in bytes, or 0 when it cannot be read.
+qint64 residentMemory(qint64 pid);
 // Every movie the menu plays, in the given configuration folder.
 void writeMenuMovies(const QString &configFolder);
 // Thrown by child() when a named child is missing: the test function fails

@@ -151,13 +151,7 @@ TShockwaveFlash *TestFlash::addControl(Stage *stage)
 
 void TestFlash::writeTickingMovie()
 {
-    swf::MovieSpec ticking = testing::movieSpec("TICK");
-    ticking.loadSendsCommand = true;
-    ticking.loadRepeats = true;
-    ticking.frameRate = 30;
-    ticking.frameCount = 2;
-    ticking.loadCommand = {"tick", ""};
-    testing::writeMovie(m_config + QStringLiteral("/tick.swf"), ticking);
+    testing::writeMovie(m_config + QStringLiteral("/tick.swf"), testing::tickingMovie());
 }
 
 int TestFlash::magentaPixels(const QImage &image)

@@ -6,7 +6,6 @@
 #include "playertesting.h"
 #include "testsupport.h"
 
-#include <QFile>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QVBoxLayout>
@@ -17,7 +16,6 @@
 #include <memory>
 
 #include <signal.h>
-#include <unistd.h>
 
 class TestPlayerFaults final : public QObject
 {
@@ -41,8 +39,6 @@ private:
     QString movie(const char *name) const { return m_tree.path() + QStringLiteral("\\config\\") + QLatin1String(name); }
     static qint64 enginePid(TShockwaveFlash *control);
 
-    static qint64 residentMemory(qint64 pid);
-
     QTemporaryDir m_tree;
 };
 
@@ -50,13 +46,7 @@ void TestPlayerFaults::initTestCase()
 {
     QVERIFY(m_tree.isValid());
     const QString config = m_tree.path() + QStringLiteral("/config");
-    swf::MovieSpec ticking = testing::movieSpec("TICK");
-    ticking.loadSendsCommand = true;
-    ticking.loadRepeats = true;
-    ticking.frameRate = 30;
-    ticking.frameCount = 2;
-    ticking.loadCommand = {"tick", ""};
-    testing::writeMovie(config + QStringLiteral("/tick.swf"), ticking);
+    testing::writeMovie(config + QStringLiteral("/tick.swf"), testing::tickingMovie());
     swf::MovieSpec sair = testing::movieSpec("SAIR");
     sair.loadSendsCommand = true;
     sair.loadCommand = {"Sair", ""};
@@ -68,13 +58,6 @@ void TestPlayerFaults::initTestCase()
     WebLoader::setContentTree(m_tree.path());
 }
 
-qint64 TestPlayerFaults::residentMemory(qint64 pid)
-{
-    QFile statm(QStringLiteral("/proc/%1/statm").arg(pid));
-    if (!statm.open(QIODevice::ReadOnly))
-        return 0;
-    return statm.readAll().split(' ').value(1).toLongLong() * ::sysconf(_SC_PAGESIZE);
-}
 
 std::unique_ptr<TestPlayerFaults::Window> TestPlayerFaults::makeWindow()
 {
@@ -169,7 +152,7 @@ void TestPlayerFaults::aMovieTheEngineFailsOnFailsAlone()
     // the string grows; the movie fails, and it alone.
     qint64 peak = 0;
     bombed->setMovie(movie(bomb.toLatin1().constData()));
-    WAIT_VERIFY((peak = std::max(peak, residentMemory(pid)), failures.count() == 1), 60000);
+    WAIT_VERIFY((peak = std::max(peak, testing::residentMemory(pid)), failures.count() == 1), 60000);
     qInfo("the players' process held at most %lld MB", peak >> 20);
     QVERIFY2(peak < (qint64(1) << 30), qPrintable(QString::number(peak >> 20)));
     QCOMPARE(otherFailures.count(), 0);

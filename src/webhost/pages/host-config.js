@@ -36,57 +36,6 @@
 // every frame) would start the browser polling them sixty times a second
 // for as long as the page lives.
 Object.defineProperty(Navigator.prototype, "getGamepads", { value: function () { return []; } });
-// Every player makes a sound output of its own, and a running output is
-// fed continuously, silence included: a few per cent of a core for each.
-// The players share one output instead, always running, so that every
-// sound is heard the moment its movie plays it (an output suspended until
-// then missed sounds and froze movies that follow a stream soundtrack).
-// Each player sees an output of its own: one player's suspend (its control
-// out of sight) or close suspends the shared one only when no other player
-// still wants it running.
-(function () {
-  const NativeAudioContext = window.AudioContext;
-  if (!NativeAudioContext)
-    return;
-  let shared = null;
-  const running = new Set();
-  window.AudioContext = function AudioContext(options) {
-    if (!shared || shared.state === "closed")
-      shared = new NativeAudioContext(options);
-    const context = shared;
-    const holder = {};
-    running.add(holder);
-    context.resume();
-    const own = {
-      suspend: function () {
-        running.delete(holder);
-        return running.size === 0 ? context.suspend() : Promise.resolve();
-      },
-      resume: function () {
-        running.add(holder);
-        return context.resume();
-      },
-      close: function () {
-        running.delete(holder);
-        return running.size === 0 ? context.suspend() : Promise.resolve();
-      },
-    };
-    return new Proxy(context, {
-      get: function (target, name) {
-        if (Object.prototype.hasOwnProperty.call(own, name))
-          return own[name];
-        if (name === "state" && !running.has(holder) && target.state === "running")
-          return "suspended";
-        const value = Reflect.get(target, name, target);
-        return typeof value === "function" ? value.bind(target) : value;
-      },
-      set: function (target, name, value) {
-        return Reflect.set(target, name, value, target);
-      },
-    });
-  };
-  window.AudioContext.prototype = NativeAudioContext.prototype;
-})();
 // A movie frame that draws exactly what the one before drew is not drawn
 // again: most menu animations stand still most of the time, and the engine
 // draws every frame in full at the movie's frame rate, which costs the

@@ -7,6 +7,7 @@
 #include "globals.h"
 #include "jpegimage.h"
 #include "selection.h"
+#include "treenames.h"
 #include "webloader.h"
 
 #include <QGuiApplication>
@@ -29,7 +30,7 @@ void TFRMmain::preloadArtwork()
 TFRMmain::TFRMmain(QWidget *parent)
     : QWidget(parent),
       ui(std::make_unique<Ui::TFRMmain>()),
-      m_cdxtb(std::make_unique<catalog::ClientDataSet>(QStringLiteral("cdxtb")))
+      m_cdxtb(std::make_unique<catalog::ClientDataSet>(QLatin1String(treenames::kCatalogDataSet)))
 {
     initMenuResources();
     FRMmain = this;
@@ -85,7 +86,7 @@ void TFRMmain::wireHandlers()
 void TFRMmain::FormCreate(QObject *)
 {
     m_baseDirectory = content::baseDirectory();
-    m_configDirectory = m_baseDirectory + QStringLiteral("\\config\\");
+    m_configDirectory = m_baseDirectory + QLatin1String(treenames::kConfigFolder);
     // Movies are served from the whole tree, so that a movie that is a link
     // to another file of the tree plays; nothing outside it is served.
     WebLoader::setContentTree(m_baseDirectory);
@@ -96,22 +97,20 @@ void TFRMmain::FormCreate(QObject *)
     // is read through FRMmain, which is set before this handler runs, as
     // the activation and the web viewer read the window's fields: a handler
     // run for another window (none today) would still read the main one's.
-    for (int year = 1; year <= 5; ++year) {
-        const QString n = QString::number(year);
-        if (content::fileExists(FRMmain->m_baseDirectory + QStringLiteral("\\manuais\\") + n
-                                + QStringLiteral("ano_intro.PDF"))) {
-            m_seriesCode = n + QLatin1Char('S');
-            setSeriesCaption(n + QStringLiteral("º Ano"));
+    for (int year = treenames::kFirstIntroYear; year <= treenames::kLastIntroYear; ++year) {
+        if (content::fileExists(FRMmain->m_baseDirectory + treenames::introManual(year))) {
+            m_seriesCode = treenames::introSeriesCode(year);
+            setSeriesCaption(treenames::introCaption(year));
         }
     }
 }
 
 void TFRMmain::SWFmostra()
 {
-    ui->SWF1->setMovie(m_configDirectory + QStringLiteral("logo.swf"));
+    ui->SWF1->setMovie(m_configDirectory + QLatin1String(treenames::kLogoMovie));
     ui->SWFinf->setMovie(m_configDirectory + selection::previewMovieFor(m_seriesCode));
-    ui->SWFok->setMovie(m_configDirectory + QStringLiteral("Ok.swf"));
-    ui->SWFsair->setMovie(m_configDirectory + QStringLiteral("Sair.swf"));
+    ui->SWFok->setMovie(m_configDirectory + QLatin1String(treenames::kOkMovie));
+    ui->SWFsair->setMovie(m_configDirectory + QLatin1String(treenames::kExitMovie));
     for (TShockwaveFlash *movie : {ui->SWF1, ui->SWFinf, ui->SWFok, ui->SWFsair})
         movie->setVisible(true);
 }

@@ -8,6 +8,7 @@
 #include "launcher.h"
 #include "selection.h"
 #include "treefile.h"
+#include "treenames.h"
 #include "weblibrary.h"
 #include "webloader.h"
 
@@ -67,7 +68,7 @@ QString TFRMmain::checkedManual() const
 
 bool TFRMmain::startManual(const QString &manual)
 {
-    const QString reader = m_baseDirectory + QStringLiteral("\\MANUAIS\\READER.exe");
+    const QString reader = m_baseDirectory + QLatin1String(treenames::kReader);
     const QString document = m_baseDirectory + manual;
     manualCommandLine = reader + QLatin1Char(' ') + document;
     const QString root = content::toLocalPath(m_baseDirectory);
@@ -109,7 +110,7 @@ void TFRMmain::btokClick(QObject *)
     }
     if (ui->rb3->isChecked())
         started = content::launchProgram(content::toLocalPath(m_baseDirectory),
-                                         m_baseDirectory + QStringLiteral("\\agenda\\RedNotebookPortable.exe"));
+                                         m_baseDirectory + QLatin1String(treenames::kDiary));
     // The program just started comes up first; the movies follow.
     if (started) {
         if (WebLibrary *library = WebLoader::loadedLibrary())

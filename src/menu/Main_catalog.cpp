@@ -6,6 +6,7 @@
 #include "clientdataset.h"
 #include "copypass.h"
 #include "errorbox.h"
+#include "treenames.h"
 
 #include <QApplication>
 #include <QDeadlineTimer>
@@ -68,7 +69,7 @@ void TFRMmain::Button1Click(QObject *)
         // for the people who maintain the collection, who press it again
         // after fixing a record).
         m_cdxtb->close();
-        m_cdxtb->setFileName(m_configDirectory + QStringLiteral("educ1.xml"));
+        m_cdxtb->setFileName(m_configDirectory + QLatin1String(treenames::kCatalog));
         m_cdxtb->open();
         runWithProgress(this, catalog::planCopies(*m_cdxtb, m_baseDirectory));
     } catch (const std::exception &error) {

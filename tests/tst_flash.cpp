@@ -7,10 +7,12 @@
 #include "pagetesting.h"
 #include "playertesting.h"
 #include "testsupport.h"
+#include "zwsmovie.h"
 #include "weblibrary.h"
 
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QFrame>
 #include <QImage>
 #include <QLineEdit>
@@ -628,9 +630,25 @@ void TestFlash::brokenAndOversizedMoviesShowNothing_data()
     QTest::newRow("declares 1 GiB, zlib") << header("CWS", 1u << 30) + QByteArray(200, 'x') << false;
     QTest::newRow("declares 1 GiB, LZMA") << header("ZWS", 1u << 30) + QByteArray(200, 'x') << false;
     QTest::newRow("declares 1 GiB, plain") << header("FWS", 1u << 30) + QByteArray(200, 'x') << false;
-    // The engine takes these in and fails on them.
-    QTest::newRow("garbage after a zlib header") << header("CWS", 1000) + QByteArray(300, '\x17') << true;
-    QTest::newRow("garbage after an LZMA header") << header("ZWS", 1000) + QByteArray(300, '\x17') << true;
+    // Bodies whose start does not decode to a stage and frames: the engine
+    // would fail on them, and the header check keeps them from it.
+    QTest::newRow("garbage after a zlib header") << header("CWS", 1000) + QByteArray(300, '\x17') << false;
+    QTest::newRow("garbage after an LZMA header") << header("ZWS", 1000) + QByteArray(300, '\x17') << false;
+    QTest::newRow("a plain header and no stage") << header("FWS", 1000) + QByteArray(2, '\0') << false;
+    // An LZMA body whose start decodes and whose rest does not: the header
+    // check passes it, and the engine, which decodes the whole body first,
+    // takes nothing of it (the collection checker calls it an error).
+    QFile plainFile(m_config + QStringLiteral("/play.swf"));
+    QVERIFY(plainFile.open(QIODevice::ReadOnly));
+    QByteArray data;
+    const QByteArray lzma = testing::lzmaMovie(plainFile.readAll(), &data);
+    QVERIFY(!lzma.isEmpty());
+    QByteArray noise;
+    for (quint32 x = 12345; noise.size() < 4000;) {
+        x = x * 1103515245u + 12345u;
+        noise += char(x >> 16);
+    }
+    QTest::newRow("an LZMA body broken after its start") << lzma.left(17 + 40) + noise << true;
 }
 
 void TestFlash::brokenAndOversizedMoviesShowNothing()

@@ -64,23 +64,26 @@ bool allZero(const char *data, ssize_t size)
 }
 
 // Blocks of zeros become holes, so that a sparse file stays sparse (and a
-// large one with nothing in it costs no disk); the size is set at the end.
-// The source is read by position from its start: the descriptor may serve
-// other copies before and after this one.
+// large one with nothing in it costs no disk); a hole at the end is closed
+// by writing its last byte, as FAT through FUSE cannot truncate. The source
+// is read by position from its start: the descriptor may serve other copies
+// before and after this one.
 bool copyContents(int from, int to)
 {
     char buffer[1 << 16];
     off_t total = 0;
+    bool endsInHole = false;
     for (;;) {
         const ssize_t got = ::pread(from, buffer, sizeof buffer, total);
         if (got == 0)
-            return ::ftruncate(to, total) == 0;
+            return !endsInHole || ::pwrite(to, "", 1, total - 1) == 1;
         if (got < 0) {
             if (errno == EINTR)
                 continue;
             return false;
         }
-        if (allZero(buffer, got)) {
+        endsInHole = allZero(buffer, got);
+        if (endsInHole) {
             if (::lseek(to, got, SEEK_CUR) < 0)
                 return false;
         } else if (!writeAll(to, buffer, got)) {

@@ -90,10 +90,11 @@ RegularFile::RegularFile(const QString &localPath, std::int64_t maxSize)
 
 bool RegularFile::isInside(const QString &root) const
 {
-    if (m_fd < 0)
+    // A file removed since has no place at all.
+    struct stat info;
+    if (m_fd < 0 || ::fstat(m_fd, &info) != 0 || info.st_nlink == 0)
         return false;
-    // The kernel's own name for the open file; a removed one gets
-    // " (deleted)" appended and is never inside.
+    // The kernel's own name for the open file.
     const QByteArray self = "/proc/self/fd/" + QByteArray::number(m_fd);
     char target[PATH_MAX];
     const ssize_t length = ::readlink(self.constData(), target, sizeof target);

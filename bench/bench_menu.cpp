@@ -11,6 +11,11 @@
 //   web         10 activations with "Educativos" against a loopback server:
 //               prints each delay to the start page loaded
 //   catalog     the copy pass over a generated catalog of 100,000 records
+//   climbing    planning hostile catalogs beside a 50,000-file folder: 20
+//               records climbing in and out of it ("\big\S\.." 800 times,
+//               within PATH_MAX, and the longer shape past it), and one
+//               caminho2 of ten million "\a" parts (its peak memory); the
+//               tree is left in the folder given, for the checker's turn
 //   hidden      the processor share with the movies on screen, then with the
 //               window minimised, then whether showing it again reloaded or
 //               lost any movie
@@ -49,6 +54,8 @@
 #include <algorithm>
 #include <fcntl.h>
 #include <unistd.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
 #include <functional>
 #include <map>
 #include <cstdio>
@@ -503,6 +510,108 @@ int runLookup()
     return found ? 1 : 0;
 }
 
+// The climbing catalogs' tree in folder: proj.exe, big/ with 50,000 files
+// and a folder "s", and config/educ1.xml with the records given.
+bool writeClimbingTree(const QString &folder, const QByteArray &caminho2, int records)
+{
+    QDir().mkpath(folder + QStringLiteral("/big/s"));
+    QDir().mkpath(folder + QStringLiteral("/config"));
+    QFile proj(folder + QStringLiteral("/proj.exe"));
+    if (!proj.open(QIODevice::WriteOnly) || proj.write(QByteArray(64 * 1024, 'p')) != 64 * 1024)
+        return false;
+    const QByteArray big = QFile::encodeName(folder + QStringLiteral("/big/"));
+    for (int i = 0; i < 50000; ++i) {
+        const int fd = ::open((big + "f" + QByteArray::number(i) + ".swf").constData(),
+                              O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+        if (fd < 0)
+            return false;
+        ::close(fd);
+    }
+    QByteArray xml = "<?xml version=\"1.0\" standalone=\"yes\"?><DATAPACKET Version=\"2.0\"><METADATA><FIELDS>"
+                     "<FIELD attrname=\"TEM_XML\" fieldtype=\"string\" WIDTH=\"1\"/>"
+                     "<FIELD attrname=\"caminho2\" fieldtype=\"string\" WIDTH=\"255\"/>"
+                     "</FIELDS><PARAMS/></METADATA><ROWDATA>";
+    for (int i = 0; i < records; ++i)
+        xml += "<ROW TEM_XML=\"S\" caminho2=\"" + caminho2 + "\"/>";
+    xml += "</ROWDATA></DATAPACKET>";
+    QFile catalog(folder + QStringLiteral("/config/educ1.xml"));
+    return catalog.open(QIODevice::WriteOnly) && catalog.write(xml) == xml.size();
+}
+
+// Plans the pass over folder's catalog: milliseconds, folders listed.
+std::pair<double, quint64> planClimbing(const QString &folder)
+{
+    catalog::ClientDataSet dataset(QStringLiteral("cdxtb"));
+    dataset.setFileName(folder + QStringLiteral("\\config\\educ1.xml"));
+    dataset.open();
+    const quint64 listed = content::lookupWork().listings;
+    QElapsedTimer timer;
+    timer.start();
+    const catalog::CopyPlan plan = catalog::planCopies(dataset, folder);
+    return {timer.nsecsElapsed() / 1e6, content::lookupWork().listings - listed};
+}
+
+int runClimbing(const QString &keep)
+{
+    // Within PATH_MAX: every part is looked up, and "big" is the same
+    // folder however it is reached.
+    const QString within = keep + QStringLiteral("/within");
+    if (!writeClimbingTree(within, "\\big" + QByteArray("\\S\\..").repeated(800), 20))
+        return 1;
+    const auto [withinMs, withinListings] = planClimbing(within);
+    // The shape as a hostile tree wrote it, "\big\S\..\S\.." 800 times:
+    // past PATH_MAX, it names nothing.
+    const QString past = keep + QStringLiteral("/past");
+    if (!writeClimbingTree(past, QByteArray("\\big\\S\\..\\S\\..").repeated(800), 20))
+        return 1;
+    const auto [pastMs, pastListings] = planClimbing(past);
+    std::printf("climbing_within_ms %.1f\nclimbing_within_listings %llu\n"
+                "climbing_past_ms %.1f\nclimbing_past_listings %llu\n",
+                withinMs, static_cast<unsigned long long>(withinListings), pastMs,
+                static_cast<unsigned long long>(pastListings));
+
+    // One caminho2 of ten million parts, planned in a child of its own so
+    // that its peak memory is its own.
+    QTemporaryDir dir;
+    QDir().mkpath(dir.path() + QStringLiteral("/config"));
+    {
+        QFile proj(dir.path() + QStringLiteral("/proj.exe"));
+        QFile catalog(dir.path() + QStringLiteral("/config/educ1.xml"));
+        const QByteArray xml = "<?xml version=\"1.0\" standalone=\"yes\"?><DATAPACKET Version=\"2.0\"><METADATA><FIELDS>"
+                               "<FIELD attrname=\"TEM_XML\" fieldtype=\"string\" WIDTH=\"1\"/>"
+                               "<FIELD attrname=\"caminho2\" fieldtype=\"string\" WIDTH=\"255\"/>"
+                               "</FIELDS><PARAMS/></METADATA><ROWDATA><ROW TEM_XML=\"S\" caminho2=\""
+            + QByteArray("\\a").repeated(10000000) + "\"/></ROWDATA></DATAPACKET>";
+        if (!proj.open(QIODevice::WriteOnly) || proj.write("p", 1) != 1 || !catalog.open(QIODevice::WriteOnly)
+            || catalog.write(xml) != xml.size())
+            return 1;
+        std::printf("huge_catalog_mb %.1f\n", xml.size() / 1e6);
+    }
+    std::fflush(stdout);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        struct rusage usage;
+        ::getrusage(RUSAGE_SELF, &usage);
+        const long before = usage.ru_maxrss;
+        QElapsedTimer timer;
+        timer.start();
+        catalog::ClientDataSet dataset(QStringLiteral("cdxtb"));
+        dataset.setFileName(dir.path() + QStringLiteral("\\config\\educ1.xml"));
+        dataset.open();
+        const catalog::CopyPlan plan = catalog::planCopies(dataset, dir.path());
+        const catalog::CopyResult result = catalog::runCopies(plan);
+        const double ms = timer.nsecsElapsed() / 1e6;
+        ::getrusage(RUSAGE_SELF, &usage);
+        std::printf("huge_ms %.1f\nhuge_peak_mb %.1f\nhuge_peak_growth_mb %.1f\nhuge_copied %d\n", ms,
+                    usage.ru_maxrss / 1024.0, (usage.ru_maxrss - before) / 1024.0, result.copied);
+        std::fflush(stdout);
+        ::_exit(0);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0 && withinListings <= 2 && pastListings == 0 ? 0 : 1;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -519,6 +628,10 @@ int main(int argc, char **argv)
     if (mode == "lookup") {
         QCoreApplication app(argc, argv);
         return runLookup();
+    }
+    if (mode == "climbing" && argc > 2) {
+        QCoreApplication app(argc, argv);
+        return runClimbing(QString::fromLocal8Bit(argv[2]));
     }
     if (mode == "window")
         printMark("main");

@@ -199,6 +199,13 @@ ticks_ratio() { [[ $2 == — ]] && echo — || awk -v a="$1" -v b="$2" 'BEGIN {p
 
 "$bin/bench_menu" catalog > "$work/catalog.txt" 2>/dev/null
 "$bin/bench_menu" lookup >> "$work/catalog.txt" 2>/dev/null
+# Hostile catalogs beside a 50,000-file folder, planned by the menu and then
+# checked by the checker; and one caminho2 of ten million parts.
+mkdir -p "$work/climbing"
+"$bin/bench_menu" climbing "$work/climbing" >> "$work/catalog.txt" 2>/dev/null
+checker_start=$(now)
+"$bin/apostilas-verificar" "$work/climbing/within" >/dev/null 2>&1 || true
+checker_ms=$(( ($(now) - checker_start) / 1000000 ))
 get() { awk -v k="$1" '$1 == k {print $2}' "$work/catalog.txt"; }
 
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN {printf "%.2f×", a / b}'; }
@@ -224,6 +231,9 @@ cat <<TABLE
 | Catalog parse, the first in a fresh process (as the menu makes it) | $(get catalog_first_parse_ms) ms = $(get catalog_first_parse_mb_s) MB/s | — | — | ≥ 100 MB/s |
 | Click on a year whose movie is missing, 300,000 files in config (200 clicks) | median $(get lookup_ms_median) ms (p95 $(get lookup_ms_p95)) | the first, which lists the folder, $(get lookup_first_ms) ms | — | a few ms |
 | Catalog copy pass, 10,000 marked | $(get catalog_pass_ms) ms | the 10,000 copies alone $(get catalog_copies_only_ms) ms | $(ratio "$(get catalog_pass_ms)" "$(get catalog_copies_only_ms)") | bounded by the copies |
+| Planning 20 records climbing \`\\big\\S\\..\` 800 times beside a 50,000-file folder | $(get climbing_within_ms) ms, $(get climbing_within_listings) folder listed | \`\\big\\S\\..\\S\\..\` 800 times, past PATH_MAX: $(get climbing_past_ms) ms, $(get climbing_past_listings) listed | — | grows with the records; one listing |
+| Checker on that tree | ${checker_ms} ms | — | — | seconds |
+| One \`caminho2\` of ten million \`\\a\` parts (a $(get huge_catalog_mb) MB catalog): open, plan, pass | peak memory grew by $(get huge_peak_growth_mb) MB, $(get huge_ms) ms | — | — | a few copies of the text |
 
 Machine: ${machine}. Processes: ${processes}.
 TABLE

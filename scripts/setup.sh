@@ -16,6 +16,7 @@ packages=(
     clang libclang-rt-14-dev
     dpkg-dev fakeroot lintian desktop-file-utils appstream xdotool x11-apps imagemagick
     chromium pulseaudio pulseaudio-utils qt6-base-private-dev zlib1g-dev liblzma-dev
+    fuse fusefat dosfstools
 )
 command -v npm >/dev/null 2>&1 || packages+=(nodejs npm)
 

@@ -50,6 +50,8 @@ private Q_SLOTS:
     void desktopOpenerComesFromAbsolutePathOnly();
     void regularFileRefusesWhatCouldBlockOrNeverEnd_data();
     void regularFileRefusesWhatCouldBlockOrNeverEnd();
+    void openFileIsJudgedAsOpened_data();
+    void openFileIsJudgedAsOpened();
 
 private:
     QTemporaryDir m_tree;
@@ -536,6 +538,52 @@ void TestContent::regularFileRefusesWhatCouldBlockOrNeverEnd()
         QVERIFY(file.readAll(&bytes, 1024));
         QCOMPARE(bytes, QByteArray("<DATAPACKET/>"));
     }
+}
+
+void TestContent::openFileIsJudgedAsOpened_data()
+{
+    // What the name led to when it was opened, and what happened to the
+    // name afterwards: the open file is inside the tree or not by what it
+    // is, not by what the name says now.
+    QTest::addColumn<QString>("opened");
+    QTest::addColumn<QString>("afterwards");
+    QTest::addColumn<bool>("inside");
+    QTest::newRow("the tree's file") << "file" << "" << true;
+    QTest::newRow("a link to the tree's file") << "link inside" << "" << true;
+    QTest::newRow("a link out of the tree") << "link outside" << "" << false;
+    QTest::newRow("a link out of the tree, then the tree's file put back")
+        << "link outside" << "file back" << false;
+    QTest::newRow("a link to the tree's file, then swapped for a link out")
+        << "link inside" << "link outside" << true;
+    QTest::newRow("the tree's file, then removed") << "file" << "removed" << false;
+}
+
+void TestContent::openFileIsJudgedAsOpened()
+{
+    QFETCH(QString, opened);
+    QFETCH(QString, afterwards);
+    QFETCH(bool, inside);
+    QTemporaryDir dir;
+    const QString root = dir.path() + QStringLiteral("/tree");
+    const QString name = root + QStringLiteral("/proj.exe");
+    const QString own = testing::writeFile(root + QStringLiteral("/bin/proj.exe"), "own");
+    const QString outside = testing::writeFile(dir.path() + QStringLiteral("/elsewhere/proj.exe"), "other");
+    const auto make = [&](const QString &shape) {
+        QFile::remove(name);
+        if (shape == QLatin1String("file") || shape == QLatin1String("file back"))
+            return !testing::writeFile(name, "own").isEmpty();
+        if (shape == QLatin1String("link inside"))
+            return QFile::link(own, name);
+        if (shape == QLatin1String("link outside"))
+            return QFile::link(outside, name);
+        return shape == QLatin1String("removed");
+    };
+    QVERIFY(make(opened));
+    const content::RegularFile file(name, 1024);
+    QVERIFY(file.isOpen());
+    if (!afterwards.isEmpty())
+        QVERIFY(make(afterwards));
+    QCOMPARE(file.isInside(root), inside);
 }
 
 MENU_TEST_MAIN(TestContent)

@@ -1,6 +1,7 @@
 // The data packet reader and the client dataset on packets written the way
 // Windows database programs write them, and the copy pass over real trees.
 #include "clientdataset.h"
+#include "contentpath.h"
 #include "copypass.h"
 #include "datapacket.h"
 #include "testsupport.h"
@@ -10,7 +11,12 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 
+#include <condition_variable>
+#include <fcntl.h>
+#include <mutex>
+#include <sys/resource.h>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -21,6 +27,16 @@ QByteArray packet(const QByteArray &fields, const QByteArray &rows, const QByteA
 {
     return header + "<DATAPACKET Version=\"2.0\"><METADATA><FIELDS>" + fields
         + "</FIELDS><PARAMS/></METADATA><ROWDATA>" + rows + "</ROWDATA></DATAPACKET>";
+}
+
+// Records, each marked, with caminho2 as given (backslashes as they are:
+// the engine's writer escapes them, a hand-made file need not).
+QByteArray markedCatalog(const QByteArray &folder, int records)
+{
+    QByteArray rows;
+    for (int i = 0; i < records; ++i)
+        rows += "<ROW cod_360=\"" + QByteArray::number(i) + "\" TEM_XML=\"S\" caminho2=\"" + folder + "\"/>";
+    return rows;
 }
 
 const QByteArray kCatalogFields =
@@ -94,6 +110,11 @@ private Q_SLOTS:
     void copyPass();
     void copyPassFieldErrors_data();
     void copyPassFieldErrors();
+    void hostileFoldersCostBoundedWork_data();
+    void hostileFoldersCostBoundedWork();
+    void hugeFolderTextCostsBoundedMemory();
+    void copyPassCopiesTheFileItOpened_data();
+    void copyPassCopiesTheFileItOpened();
 };
 
 void TestDataPacket::readsValues_data()
@@ -366,6 +387,205 @@ void TestDataPacket::copyPassFieldErrors()
         raised = QString::fromUtf8(error.what());
     }
     QCOMPARE(raised, message);
+}
+
+void TestDataPacket::hostileFoldersCostBoundedWork_data()
+{
+    // Beside the tree's root, "big" holds many files and a folder "s"; the
+    // catalog's folders climb in and out of it. Every spelling of a folder
+    // is the folder itself: listed once for the whole pass, however many
+    // records and parts name it.
+    QTest::addColumn<QByteArray>("folder");
+    QTest::addColumn<int>("records");
+    QTest::addColumn<int>("listings");  // folders listed for the whole plan
+    QTest::addColumn<int>("tooLong");   // destinations taken as too long
+    QTest::addColumn<int>("copied");
+    // "big" is listed for "S", and for "proj.exe", which it lacks.
+    QTest::newRow("climbing, within the system's limits")
+        << "\\big" + QByteArray("\\S\\..").repeated(600) << 20 << 1 << 0 << 1;
+    QTest::newRow("climbing, one record") << "\\big" + QByteArray("\\S\\..").repeated(600) << 1 << 1 << 0 << 1;
+    // The root is listed for "BIG", and "big" for "proj.exe".
+    QTest::newRow("climbing by another spelling of the root's folder")
+        << QByteArray("\\BIG\\..").repeated(500) + "\\big" << 20 << 2 << 0 << 1;
+    QTest::newRow("climbing past PATH_MAX")
+        << "\\big" + QByteArray("\\S\\..").repeated(900) << 20 << 0 << 20 << 0;
+    QTest::newRow("a name past NAME_MAX")
+        << "\\big\\" + QByteArray(300, 'S') << 20 << 0 << 0 << 0;
+}
+
+void TestDataPacket::hostileFoldersCostBoundedWork()
+{
+    QFETCH(QByteArray, folder);
+    QFETCH(int, records);
+    QFETCH(int, listings);
+    QFETCH(int, tooLong);
+    QFETCH(int, copied);
+    QTemporaryDir dir;
+    const QString base = dir.path();
+    testing::writeFile(base + QStringLiteral("/proj.exe"), "program");
+    QVERIFY(QDir().mkpath(base + QStringLiteral("/big/s")));
+    const int files = 1000;
+    const QByteArray big = QFile::encodeName(base + QStringLiteral("/big/"));
+    for (int i = 0; i < files; ++i) {
+        const int fd = ::open((big + "f" + QByteArray::number(i) + ".swf").constData(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+        QVERIFY(fd >= 0);
+        ::close(fd);
+    }
+    testing::writeFile(base + QStringLiteral("/config/educ1.xml"), packet(kCatalogFields, markedCatalog(folder, records)));
+    catalog::ClientDataSet dataset(QStringLiteral("cdxtb"));
+    dataset.setFileName(base + QStringLiteral("\\config\\educ1.xml"));
+    dataset.open();
+
+    const content::LookupWork before = content::lookupWork();
+    const catalog::CopyPlan plan = catalog::planCopies(dataset, base);
+    const content::LookupWork after = content::lookupWork();
+    QCOMPARE(int(plan.copies.size()), records);
+    QCOMPARE(int(after.listings - before.listings), listings);
+    QCOMPARE(int(after.tooLong - before.tooLong), tooLong);
+    // No listing was read twice.
+    QVERIFY(after.entriesListed - before.entriesListed <= std::uint64_t(listings) * (files + 1));
+    const catalog::CopyResult result = catalog::runCopies(plan);
+    QCOMPARE(result.marked, records);
+    QCOMPARE(result.copied, copied);
+    QCOMPARE(QFileInfo::exists(base + QStringLiteral("/big/proj.exe")), copied > 0);
+}
+
+void TestDataPacket::hugeFolderTextCostsBoundedMemory()
+{
+    // One record whose caminho2 has ten million "\a" parts (20 MB of text):
+    // the destination is taken as too long before it is split, and the
+    // plan costs a few copies of the text, not one object per part. Made in
+    // a child process, whose peak memory is its own.
+    QTemporaryDir dir;
+    const QString base = dir.path();
+    testing::writeFile(base + QStringLiteral("/proj.exe"), "program");
+    QVERIFY(QDir().mkpath(base + QStringLiteral("/a")));
+    testing::writeFile(base + QStringLiteral("/config/educ1.xml"),
+                       packet(kCatalogFields, markedCatalog(QByteArray("\\a").repeated(10000000), 1)));
+    int channel[2];
+    QCOMPARE(::pipe(channel), 0);
+    const pid_t child = ::fork();
+    QVERIFY(child >= 0);
+    if (child == 0) {
+        ::close(channel[0]);
+        catalog::ClientDataSet dataset(QStringLiteral("cdxtb"));
+        dataset.setFileName(base + QStringLiteral("\\config\\educ1.xml"));
+        struct rusage usage;
+        ::getrusage(RUSAGE_SELF, &usage);
+        const long start = usage.ru_maxrss;
+        dataset.open();
+        const content::LookupWork before = content::lookupWork();
+        const catalog::CopyPlan plan = catalog::planCopies(dataset, base);
+        const content::LookupWork after = content::lookupWork();
+        const catalog::CopyResult result = catalog::runCopies(plan);
+        ::getrusage(RUSAGE_SELF, &usage);
+        const QByteArray report = QByteArray::number(qlonglong(after.tooLong - before.tooLong)) + ' '
+            + QByteArray::number(qlonglong(after.listings - before.listings)) + ' '
+            + QByteArray::number(result.copied) + ' ' + QByteArray::number(qlonglong(usage.ru_maxrss - start));
+        const ssize_t written = ::write(channel[1], report.constData(), size_t(report.size()));
+        ::_exit(written == report.size() ? 0 : 1);
+    }
+    ::close(channel[1]);
+    QByteArray received;
+    char buffer[256];
+    ssize_t got;
+    while ((got = ::read(channel[0], buffer, sizeof buffer)) > 0)
+        received.append(buffer, got);
+    ::close(channel[0]);
+    int status = 0;
+    QCOMPARE(::waitpid(child, &status, 0), child);
+    QVERIFY(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    const QList<QByteArray> figures = received.split(' ');
+    QCOMPARE(figures.size(), 4);
+    QCOMPARE(figures.at(0), QByteArray("1")); // taken as too long
+    QCOMPARE(figures.at(1), QByteArray("0")); // nothing listed
+    QCOMPARE(figures.at(2), QByteArray("0")); // nothing copied
+    // The catalog is 20 MB; its text as read is 40 MB. Split into parts it
+    // took about a gigabyte.
+    const qlonglong peakKb = figures.at(3).toLongLong();
+    QVERIFY2(peakKb < 300 * 1024, qPrintable(QStringLiteral("peak grew by %1 MB").arg(peakKb / 1024)));
+}
+
+void TestDataPacket::copyPassCopiesTheFileItOpened_data()
+{
+    // proj.exe is swapped by another thread between two copies of a pass,
+    // as a second writer on a shared folder would: every copy still carries
+    // the bytes of the file the pass opened.
+    QTest::addColumn<QString>("swap");
+    QTest::addColumn<int>("after"); // copies made before the swap
+    QTest::newRow("link out of the tree, before the first copy") << "link" << 0;
+    QTest::newRow("link out of the tree, after the first copy") << "link" << 1;
+    QTest::newRow("link out of the tree, after the fourth copy") << "link" << 4;
+    QTest::newRow("another file renamed over it") << "file" << 1;
+    QTest::newRow("removed") << "removed" << 2;
+}
+
+void TestDataPacket::copyPassCopiesTheFileItOpened()
+{
+    QFETCH(QString, swap);
+    QFETCH(int, after);
+    QTemporaryDir dir;
+    const QString base = dir.path() + QStringLiteral("/tree");
+    QByteArray original(200 * 1024, '\0');
+    for (int i = 0; i < original.size(); ++i)
+        original[i] = char(i * 31 + 7);
+    const QString source = testing::writeFile(base + QStringLiteral("/proj.exe"), original);
+    const QString secret = testing::writeFile(dir.path() + QStringLiteral("/outside/secret"), "not the tree's");
+    const int records = 5;
+    QByteArray rows;
+    for (int i = 0; i < records; ++i) {
+        QVERIFY(QDir().mkpath(base + QStringLiteral("/e%1").arg(i)));
+        rows += "<ROW cod_360=\"" + QByteArray::number(i) + "\" TEM_XML=\"S\" caminho2=\"&#092;e"
+            + QByteArray::number(i) + "\"/>";
+    }
+    testing::writeFile(base + QStringLiteral("/config/educ1.xml"), packet(kCatalogFields, rows));
+    catalog::ClientDataSet dataset(QStringLiteral("cdxtb"));
+    dataset.setFileName(base + QStringLiteral("\\config\\educ1.xml"));
+    dataset.open();
+    const catalog::CopyPlan plan = catalog::planCopies(dataset, base);
+    QVERIFY(!plan.source.isEmpty());
+
+    // The swapper: a thread of its own that replaces the name at once, as
+    // rename() does, when asked, and says when it has.
+    std::mutex lock;
+    std::condition_variable changed;
+    bool asked = false;
+    bool swapped = false;
+    std::thread swapper([&] {
+        std::unique_lock<std::mutex> held(lock);
+        changed.wait(held, [&] { return asked; });
+        const QByteArray name = QFile::encodeName(source);
+        const QByteArray spare = QFile::encodeName(base + QStringLiteral("/.spare"));
+        if (swap == QLatin1String("link"))
+            swapped = ::symlink(QFile::encodeName(secret).constData(), spare.constData()) == 0
+                && ::rename(spare.constData(), name.constData()) == 0;
+        else if (swap == QLatin1String("file"))
+            swapped = !testing::writeFile(base + QStringLiteral("/.spare"), "impostor").isEmpty()
+                && ::rename(spare.constData(), name.constData()) == 0;
+        else
+            swapped = ::unlink(name.constData()) == 0;
+        changed.notify_all();
+    });
+    const auto swapNow = [&] {
+        std::unique_lock<std::mutex> held(lock);
+        asked = true;
+        changed.notify_all();
+        changed.wait(held, [&] { return swapped; });
+    };
+    if (after == 0)
+        swapNow();
+    const catalog::CopyResult result = catalog::runCopies(plan, nullptr, nullptr, [&](std::size_t tried) {
+        if (tried == std::size_t(after))
+            swapNow();
+    });
+    swapper.join();
+    QVERIFY(swapped);
+    QCOMPARE(result.copied, records);
+    for (int i = 0; i < records; ++i) {
+        QFile copy(base + QStringLiteral("/e%1/proj.exe").arg(i));
+        QVERIFY(copy.open(QIODevice::ReadOnly));
+        QVERIFY2(copy.readAll() == original, qPrintable(copy.fileName()));
+    }
 }
 
 MENU_TEST_MAIN(TestDataPacket)

@@ -3,7 +3,14 @@
 #include <QString>
 
 #include <atomic>
+#include <cstddef>
+#include <functional>
+#include <memory>
 #include <vector>
+
+namespace content {
+class RegularFile;
+}
 
 namespace catalog {
 
@@ -15,9 +22,12 @@ struct CopyResult
     int copied = 0;  // copies put in place
 };
 
-// What a pass will copy: the tree's own proj.exe (empty when it is missing,
-// not a regular file, or a link out of the tree) and, for each marked
-// record in file order, its folder text and its local destination.
+// What a pass will copy: the tree's own proj.exe, opened once and checked
+// as opened (source is its path then, empty when it is missing, not a
+// regular file, or a link out of the tree; sourceFile is that open file,
+// which every copy of the pass reads, so that a name swapped for a link
+// during the pass changes nothing) and, for each marked record in file
+// order, its folder text and its local destination.
 struct CopyPlan
 {
     struct Copy
@@ -26,6 +36,7 @@ struct CopyPlan
         QString destination;  // local path of the copy
     };
     QString source;
+    std::shared_ptr<const content::RegularFile> sourceFile;
     std::vector<Copy> copies;
 };
 
@@ -37,9 +48,12 @@ CopyPlan planCopies(ClientDataSet &dataset, const QString &baseDirectory);
 
 // Makes the plan's copies in order, never overwriting and creating no
 // folder; a copy that fails is skipped. done counts the copies tried;
-// cancel, when set, stops the pass after the copy in progress.
+// cancel, when set, stops the pass after the copy in progress. afterCopy,
+// when given, is called on the pass's thread after each copy tried, with
+// the number tried so far, before the next one starts.
 CopyResult runCopies(const CopyPlan &plan, std::atomic<int> *done = nullptr,
-                     const std::atomic<bool> *cancel = nullptr);
+                     const std::atomic<bool> *cancel = nullptr,
+                     const std::function<void(std::size_t)> &afterCopy = {});
 
 // The whole maintenance pass, planned and run at once.
 CopyResult copyMarkedRecords(ClientDataSet &dataset, const QString &baseDirectory);

@@ -7,8 +7,14 @@
 // moment a file is touched: backslashes turn into slashes, empty components
 // (a doubled separator) are skipped, and a component that does not exist with
 // its exact spelling is matched case-insensitively, as Windows would.
+//
+// The work a path costs is bounded by the system's own limits: a path longer
+// than PATH_MAX or a component longer than NAME_MAX names nothing and is not
+// looked up, and a folder is listed once however its path is spelled.
 
 #include <QString>
+
+#include <cstdint>
 
 namespace content {
 
@@ -19,6 +25,18 @@ QString baseDirectory();
 // exist under any spelling are kept as written, so the result names a file
 // that does not exist. A trailing separator is kept.
 QString toLocalPath(const QString &contentPath);
+
+// What the lookup has done since the program started: the folders it listed
+// for a case-insensitive match, the entries those listings held, and the
+// paths taken as too long to name a file. Lets a test or a benchmark see
+// that the work stays bounded.
+struct LookupWork
+{
+    std::uint64_t listings = 0;
+    std::uint64_t entriesListed = 0;
+    std::uint64_t tooLong = 0;
+};
+LookupWork lookupWork();
 
 // True when the content path names an existing regular file.
 bool fileExists(const QString &contentPath);

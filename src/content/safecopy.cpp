@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -63,21 +64,26 @@ bool allZero(const char *data, ssize_t size)
 }
 
 // Blocks of zeros become holes, so that a sparse file stays sparse (and a
-// large one with nothing in it costs no disk); the size is set at the end.
+// large one with nothing in it costs no disk); a hole at the end is closed
+// by writing its last byte, as FAT through FUSE cannot truncate. The source
+// is read by position from its start: the descriptor may serve other copies
+// before and after this one.
 bool copyContents(int from, int to)
 {
     char buffer[1 << 16];
     off_t total = 0;
+    bool endsInHole = false;
     for (;;) {
-        const ssize_t got = ::read(from, buffer, sizeof buffer);
+        const ssize_t got = ::pread(from, buffer, sizeof buffer, total);
         if (got == 0)
-            return ::ftruncate(to, total) == 0;
+            return !endsInHole || ::pwrite(to, "", 1, total - 1) == 1;
         if (got < 0) {
             if (errno == EINTR)
                 continue;
             return false;
         }
-        if (allZero(buffer, got)) {
+        endsInHole = allZero(buffer, got);
+        if (endsInHole) {
             if (::lseek(to, got, SEEK_CUR) < 0)
                 return false;
         } else if (!writeAll(to, buffer, got)) {
@@ -88,17 +94,26 @@ bool copyContents(int from, int to)
 }
 
 // The whole copy into a file of its own, with its permission bits, on disk.
+// FAT keeps no permission bits (fchmod fails there): the file then has the
+// bits it was made with, never a special one.
 bool fill(int from, int to, mode_t mode)
 {
-    return copyContents(from, to) && ::fchmod(to, mode) == 0 && ::fsync(to) == 0;
+    if (!copyContents(from, to))
+        return false;
+    if (::fchmod(to, mode) != 0) {
+        // The bits the file was made with stand.
+    }
+    return ::fsync(to) == 0;
 }
 
 // Puts the finished temporary file in place unless the destination exists.
 // link() is atomic and never replaces; file systems without hard links (FAT
-// on USB sticks) get renameat2's no-replace, and failing that a reserved
-// empty name that the rename then fills.
-bool publish(const QByteArray &temporary, const QByteArray &destination)
+// on USB sticks) get renameat2's no-replace, and failing that (FAT through
+// FUSE) a reserved empty name that the rename then fills. renamed tells
+// whether the temporary's name is gone.
+bool publish(const QByteArray &temporary, const QByteArray &destination, bool *renamed)
 {
+    *renamed = false;
     if (::link(temporary.constData(), destination.constData()) == 0)
         return true;
     if (errno == EEXIST)
@@ -106,33 +121,57 @@ bool publish(const QByteArray &temporary, const QByteArray &destination)
 #ifdef RENAME_NOREPLACE
     if (::renameat2(AT_FDCWD, temporary.constData(), AT_FDCWD, destination.constData(),
                     RENAME_NOREPLACE)
-        == 0)
+        == 0) {
+        *renamed = true;
         return true;
+    }
     if (errno == EEXIST)
         return false;
 #endif
-    const int reserved = ::open(destination.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    const int reserved = ::open(destination.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
     if (reserved < 0)
         return false;
     ::close(reserved);
-    if (::rename(temporary.constData(), destination.constData()) == 0)
+    if (::rename(temporary.constData(), destination.constData()) == 0) {
+        *renamed = true;
         return true;
+    }
     ::unlink(destination.constData());
     return false;
+}
+
+// A temporary file left by a copy that was killed: a regular file whose
+// writer's lock went with it. Removed; true when the name is free.
+bool clearAbandoned(const QByteArray &temporary)
+{
+    struct stat info;
+    if (::lstat(temporary.constData(), &info) != 0)
+        return errno == ENOENT;
+    if (!S_ISREG(info.st_mode))
+        return false; // not ours: a device is never even opened
+    FileDescriptor left(::open(temporary.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    if (left.get() < 0 || ::fstat(left.get(), &info) != 0 || !S_ISREG(info.st_mode))
+        return false;
+    if (::flock(left.get(), LOCK_EX | LOCK_NB) != 0)
+        return false; // another pass is writing it
+    return ::unlink(temporary.constData()) == 0;
 }
 
 } // namespace
 
 bool copyWithoutOverwrite(const QString &source, const QString &destination)
 {
+    const RegularFile input(source, std::numeric_limits<std::int64_t>::max());
+    return input.isOpen() && copyWithoutOverwrite(input, destination);
+}
+
+bool copyWithoutOverwrite(const RegularFile &input, const QString &destination)
+{
     const QByteArray to = QFile::encodeName(destination);
     struct stat existing;
-    if (to.isEmpty() || ::lstat(to.constData(), &existing) == 0)
+    if (!input.isOpen() || to.isEmpty() || ::lstat(to.constData(), &existing) == 0)
         return false;
 
-    RegularFile input(source, std::numeric_limits<std::int64_t>::max());
-    if (!input.isOpen())
-        return false;
     // A copy never carries setuid, setgid or sticky: the tree may be anybody's.
     const mode_t mode = input.permissions() & 0777;
 
@@ -153,15 +192,27 @@ bool copyWithoutOverwrite(const QString &source, const QString &destination)
         return false; // the folder is missing or not writable
 
     // File systems without unnamed files (FAT on USB sticks): a hidden
-    // temporary name, removed on any failure.
-    QByteArray temporary = folder + "/.proj-copy-XXXXXX";
-    FileDescriptor output(::mkostemp(temporary.data(), O_CLOEXEC));
+    // temporary beside the destination, named after it and locked while it
+    // is written, removed on any failure. A kill leaves it behind, never a
+    // partial destination; the next copy to the same place finds it
+    // unlocked and clears it first.
+    const QByteArray temporary = folder + "/." + to.mid(slash + 1) + ".copia";
+    if (!clearAbandoned(temporary))
+        return false;
+    FileDescriptor output(
+        ::open(temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC, mode));
     if (output.get() < 0)
         return false;
-    bool ok = fill(input.descriptor(), output.get(), mode);
-    ok = output.closeChecked() && ok;
-    ok = ok && publish(temporary, to);
-    ::unlink(temporary.constData()); // after link() the name is a second link; after rename it is gone
+    if (::flock(output.get(), LOCK_EX | LOCK_NB) != 0)
+        return false; // taken for abandoned by another pass, which removes it
+    bool renamed = false;
+    const bool ok = fill(input.descriptor(), output.get(), mode) && publish(temporary, to, &renamed);
+    // After link() the temporary is a second name of the copy; after a
+    // rename it is gone, and the name may already be another pass's.
+    if (!renamed)
+        ::unlink(temporary.constData());
+    // The bytes were synced in fill(): closing only drops the lock.
+    output.closeChecked();
     return ok;
 }
 

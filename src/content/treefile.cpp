@@ -7,6 +7,7 @@
 #include <algorithm>
 
 #include <cerrno>
+#include <climits>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -85,6 +86,22 @@ RegularFile::RegularFile(const QString &localPath, std::int64_t maxSize)
     m_fd = fd;
     m_size = opened.st_size;
     m_mode = opened.st_mode & 07777;
+}
+
+bool RegularFile::isInside(const QString &root) const
+{
+    // A file removed since has no place at all.
+    struct stat info;
+    if (m_fd < 0 || ::fstat(m_fd, &info) != 0 || info.st_nlink == 0)
+        return false;
+    // The kernel's own name for the open file.
+    const QByteArray self = "/proc/self/fd/" + QByteArray::number(m_fd);
+    char target[PATH_MAX];
+    const ssize_t length = ::readlink(self.constData(), target, sizeof target);
+    if (length <= 0 || length >= static_cast<ssize_t>(sizeof target))
+        return false;
+    return canonicalInside(QFile::decodeName(QByteArray(target, static_cast<qsizetype>(length))),
+                           QFileInfo(root).canonicalFilePath());
 }
 
 int RegularFile::release()

@@ -51,6 +51,11 @@ public:
     // A short English reason, as the system's own error texts read.
     QString reason() const;
 
+    // True when the opened file itself, as the system names it now, lies
+    // inside root (itself resolved): a link swapped in for the name before
+    // the open is seen here, whatever the name says afterwards.
+    bool isInside(const QString &root) const;
+
     // Reads at most maxBytes from the current position; false on an error.
     bool readAll(QByteArray *bytes, std::int64_t maxBytes);
     // Hands the open descriptor over to the caller, who closes it.

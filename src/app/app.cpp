@@ -3,6 +3,7 @@
 
 #include "Main.h"
 #include "apptitle.h"
+#include "environment.h"
 #include "fonts.h"
 #include "preloader.h"
 #include "webloader.h"
@@ -18,9 +19,12 @@ int main(int argc, char **argv)
 {
     // A copy that outgrows a file-size limit must fail, not end the program.
     std::signal(SIGXFSZ, SIG_IGN);
+    // What started programs inherit, before the menu changes its own.
+    content::keepStartingEnvironment();
     auto preloader = std::make_unique<Preloader>();
     WebLoader::prepareApplication();
     QApplication app(argc, argv);
+    WebLoader::applicationMade();
     installFontSubstitutes();
 
     std::unique_ptr<TFRMmain> window;

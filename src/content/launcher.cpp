@@ -1,11 +1,13 @@
 #include "launcher.h"
 
 #include "contentpath.h"
+#include "environment.h"
 #include "treefile.h"
 
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcessEnvironment>
 #include <QSocketNotifier>
 
 #include <csignal>
@@ -16,8 +18,6 @@
 #include <unistd.h>
 
 #include <vector>
-
-extern char **environ;
 
 namespace content {
 
@@ -54,8 +54,10 @@ void reapWhenDone(pid_t pid)
 // tens of milliseconds for a process of the menu's size. Exec failures
 // (missing, not executable, ENOEXEC for a Windows program) come back as its
 // result. The child gets default signal handling, an empty signal mask,
-// /dev/null as input and a session of its own.
-bool spawnDetached(const QString &program, const QStringList &arguments)
+// /dev/null as input and a session of its own, the environment given and,
+// when folder is not empty, that folder as its current one.
+bool spawnDetached(const QString &program, const QStringList &arguments, const QProcessEnvironment &environment,
+                   const QString &folder = QString())
 {
     const QByteArray path = QFile::encodeName(program);
     std::vector<QByteArray> encoded;
@@ -67,12 +69,22 @@ bool spawnDetached(const QString &program, const QStringList &arguments)
     for (QByteArray &argument : encoded)
         argv.push_back(argument.data());
     argv.push_back(nullptr);
+    std::vector<QByteArray> variables;
+    for (const QString &variable : environment.toStringList())
+        variables.push_back(QFile::encodeName(variable));
+    std::vector<char *> envp;
+    for (QByteArray &variable : variables)
+        envp.push_back(variable.data());
+    envp.push_back(nullptr);
+    const QByteArray encodedFolder = QFile::encodeName(folder);
 
     posix_spawn_file_actions_t actions;
     posix_spawnattr_t attributes;
     posix_spawn_file_actions_init(&actions);
     posix_spawnattr_init(&attributes);
     posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+    if (!folder.isEmpty())
+        posix_spawn_file_actions_addchdir_np(&actions, encodedFolder.constData());
     sigset_t none;
     sigset_t all;
     sigemptyset(&none);
@@ -82,7 +94,7 @@ bool spawnDetached(const QString &program, const QStringList &arguments)
     posix_spawnattr_setflags(&attributes,
                              POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSID);
     pid_t pid = -1;
-    const int error = ::posix_spawn(&pid, path.constData(), &actions, &attributes, argv.data(), environ);
+    const int error = ::posix_spawn(&pid, path.constData(), &actions, &attributes, argv.data(), envp.data());
     posix_spawnattr_destroy(&attributes);
     posix_spawn_file_actions_destroy(&actions);
     if (error != 0)
@@ -103,12 +115,19 @@ bool launchProgram(const QString &treeRoot, const QString &program, const QStrin
     for (const QString &argument : arguments)
         localArguments << toLocalPath(argument);
     // The resolved file, not the name: the link cannot be swapped meanwhile.
-    return spawnDetached(canonical, localArguments);
+    // They run in the tree, as they always have (the menu's current
+    // folder), with the environment the menu was started with.
+    return spawnDetached(canonical, localArguments, programEnvironment(treeRoot));
 }
 
 bool openWithDesktop(const QString &treeRoot, const QString &localPath)
 {
-    const QStringList path = QString::fromLocal8Bit(qgetenv("PATH")).split(QLatin1Char(':'));
+    // The opener is a shell script that runs helpers (sed, xdg-mime, which,
+    // mimeopen, a browser …) found on PATH and reads desktop entries from
+    // XDG_DATA_DIRS: it gets lists without the tree in them, and a current
+    // folder outside the tree.
+    const QProcessEnvironment environment = programEnvironment(treeRoot);
+    const QStringList path = environment.value(QStringLiteral("PATH")).split(QLatin1Char(':'));
     for (const QString &folder : path) {
         // "." or an empty entry would be the content tree itself.
         if (!folder.startsWith(QLatin1Char('/')))
@@ -118,7 +137,7 @@ bool openWithDesktop(const QString &treeRoot, const QString &localPath)
             continue;
         const QFileInfo opener(canonicalFolder + QStringLiteral("/xdg-open"));
         if (opener.isFile() && opener.isExecutable())
-            return spawnDetached(opener.absoluteFilePath(), {localPath});
+            return spawnDetached(opener.absoluteFilePath(), {localPath}, environment, QStringLiteral("/"));
     }
     return false;
 }

@@ -12,6 +12,7 @@
 #include <QMessageBox>
 
 #include <cstdio>
+#include <optional>
 
 #include <unistd.h>
 
@@ -21,6 +22,35 @@ WebLibrary *s_library = nullptr;
 bool s_tried = false;
 QString s_error;
 QString s_contentTree;
+std::optional<QByteArray> s_temporaryFolder; // TMPDIR as it was, while hidden
+
+// Where a library's runtime folder cannot be: not a folder at all.
+constexpr char kNoFolder[] = "/dev/null/apostilas";
+
+// The menu writes nothing, and on a machine without a session's runtime
+// folder (no XDG_RUNTIME_DIR: a bare X session, a kiosk, su) three
+// libraries would make folders of their own: the sound library its
+// ~/.config/pulse/<machine>-runtime and a new /tmp/pulse-* for each start
+// (its per-user server lives in XDG_RUNTIME_DIR, so there is none to find
+// that way), the bus library a session bus of its own (~/.dbus and a
+// daemon that outlives the menu), and Qt /tmp/runtime-<user> as the
+// application is made. A server named by PULSE_SERVER, by the display or
+// by XDG_RUNTIME_DIR/pulse/native is still used. Programs the menu starts
+// get the environment it was started with, not this.
+void keepLibrariesFromWriting()
+{
+    if (qEnvironmentVariableIsSet("XDG_RUNTIME_DIR"))
+        return;
+    if (!qEnvironmentVariableIsSet("PULSE_RUNTIME_PATH"))
+        qputenv("PULSE_RUNTIME_PATH", kNoFolder);
+    if (!qEnvironmentVariableIsSet("DBUS_SESSION_BUS_ADDRESS"))
+        qputenv("DBUS_SESSION_BUS_ADDRESS", "disabled:");
+    if (qEnvironmentVariableIsSet("TMPDIR"))
+        s_temporaryFolder = qgetenv("TMPDIR");
+    else
+        s_temporaryFolder = QByteArray();
+    qputenv("TMPDIR", "/dev/null");
+}
 
 QString firstExisting(const QStringList &candidates, const QString &file)
 {
@@ -121,6 +151,19 @@ void WebLoader::prepareApplication()
     // is the sandbox turned off.
     if (::geteuid() == 0)
         qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+
+    keepLibrariesFromWriting();
+}
+
+void WebLoader::applicationMade()
+{
+    if (!s_temporaryFolder)
+        return;
+    if (s_temporaryFolder->isEmpty())
+        qunsetenv("TMPDIR");
+    else
+        qputenv("TMPDIR", *s_temporaryFolder);
+    s_temporaryFolder.reset();
 }
 
 // First the build tree's layout (everything beside the program), then the

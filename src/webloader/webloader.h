@@ -26,6 +26,8 @@ public:
     // software composition, shared GL contexts, the web engine's switches
     // and its sandbox.
     static void prepareApplication();
+    // Undoes what only the application object's construction needed.
+    static void applicationMade();
 
     // Throws Unavailable, naming the missing file, when the engine's files
     // or the library are not where the program looks for them. The window

@@ -50,6 +50,7 @@ int runTests(QObject *test, int argc, char **argv)
     std::signal(SIGXFSZ, SIG_IGN);
     WebLoader::prepareApplication();
     QApplication app(argc, argv);
+    WebLoader::applicationMade();
     // What Qt left of the command line after taking its own options.
     const QStringList arguments = QCoreApplication::arguments();
     QStringList functions;

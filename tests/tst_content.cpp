@@ -2,6 +2,7 @@
 // the no-overwrite copy, against real files and processes.
 #include "apptitle.h"
 #include "contentpath.h"
+#include "environment.h"
 #include "launcher.h"
 #include "safecopy.h"
 #include "testsupport.h"
@@ -12,6 +13,7 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 
+#include <algorithm>
 #include <csignal>
 #include <fcntl.h>
 #include <sys/resource.h>
@@ -48,6 +50,10 @@ private Q_SLOTS:
     void launchRunsOnlyTheTreesOwnPrograms();
     void desktopOpenerComesFromAbsolutePathOnly_data();
     void desktopOpenerComesFromAbsolutePathOnly();
+    void desktopOpenerRunsNoHelperOfTheTree_data();
+    void desktopOpenerRunsNoHelperOfTheTree();
+    void startedProgramsGetTheStartingEnvironmentCleaned_data();
+    void startedProgramsGetTheStartingEnvironmentCleaned();
     void regularFileRefusesWhatCouldBlockOrNeverEnd_data();
     void regularFileRefusesWhatCouldBlockOrNeverEnd();
     void openFileIsJudgedAsOpened_data();
@@ -460,6 +466,7 @@ void TestContent::desktopOpenerComesFromAbsolutePathOnly_data()
     QTest::newRow("empty entry first") << ":TRUSTED" << true;
     QTest::newRow("relative folder first") << "bin:TRUSTED" << true;
     QTest::newRow("the tree itself first") << "TREE/bin:TRUSTED" << true;
+    // Nothing is left of PATH: the system's folders stand in for it.
     QTest::newRow("only the current folder") << "." << false;
 }
 
@@ -485,10 +492,142 @@ void TestContent::desktopOpenerComesFromAbsolutePathOnly()
     const bool opened = content::openWithDesktop(tree, manual);
     qputenv("PATH", previousPath);
     QDir::setCurrent(previousFolder);
-    QCOMPARE(opened, trustedRuns);
+    QCOMPARE(opened, trustedRuns || QFileInfo(QStringLiteral("/usr/bin/xdg-open")).isExecutable());
     if (trustedRuns)
         WAIT_VERIFY(QFileInfo(trustedRecord).size() > 0, 5000);
     QVERIFY(!QFileInfo::exists(hostileRecord));
+}
+
+void TestContent::desktopOpenerRunsNoHelperOfTheTree_data()
+{
+    // PATH as a person's shell might have it; TREE stands for the tree.
+    QTest::addColumn<QString>("path");
+    QTest::newRow("current folder") << ".:/usr/local/bin:/usr/bin:/bin";
+    QTest::newRow("empty entry") << ":/usr/local/bin:/usr/bin:/bin";
+    QTest::newRow("trailing empty entry") << "/usr/local/bin:/usr/bin:/bin:";
+    QTest::newRow("a folder of the tree first") << "TREE/bin:/usr/local/bin:/usr/bin:/bin";
+    QTest::newRow("the tree itself first") << "TREE:/usr/local/bin:/usr/bin:/bin";
+}
+
+void TestContent::desktopOpenerRunsNoHelperOfTheTree()
+{
+    // The real xdg-open, and a tree that offers every helper it or the
+    // programs it picks might look up on PATH, in the tree's root and in a
+    // folder of it: each leaves a mark when it runs.
+    QFETCH(QString, path);
+    if (!QFileInfo(QStringLiteral("/usr/bin/xdg-open")).isExecutable())
+        QSKIP("xdg-utils is not installed (scripts/setup.sh installs it)");
+    QTemporaryDir dir;
+    const QString tree = dir.path() + QStringLiteral("/tree");
+    const QString marks = dir.path() + QStringLiteral("/marks");
+    QDir().mkpath(marks);
+    const QString manual = testing::writeFile(tree + QStringLiteral("/manuais/3ano.PDF"), "%PDF-1.4\n");
+    const QStringList helpers = {
+        QStringLiteral("sed"), QStringLiteral("xdg-mime"), QStringLiteral("which"), QStringLiteral("mimeopen"),
+        QStringLiteral("x-www-browser"), QStringLiteral("www-browser"), QStringLiteral("run-mailcap"),
+        QStringLiteral("xdg-open"), QStringLiteral("gio"), QStringLiteral("kde-open"), QStringLiteral("gvfs-open"),
+        QStringLiteral("exo-open"), QStringLiteral("file"), QStringLiteral("grep"), QStringLiteral("cut"),
+        QStringLiteral("head"), QStringLiteral("tr"), QStringLiteral("basename"), QStringLiteral("dirname"),
+        QStringLiteral("readlink"), QStringLiteral("sh"), QStringLiteral("awk"), QStringLiteral("evince"),
+        QStringLiteral("okular"), QStringLiteral("firefox"), QStringLiteral("chromium"), QStringLiteral("xdg-terminal")};
+    for (const QString &folder : {tree, tree + QStringLiteral("/bin")}) {
+        for (const QString &helper : helpers) {
+            const QString program = testing::writeFile(
+                folder + QLatin1Char('/') + helper,
+                "#!/bin/sh\necho ran > '" + QFile::encodeName(marks + QLatin1Char('/') + helper) + "'\n");
+            QFile::setPermissions(program, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        }
+    }
+    const QByteArray previousPath = qgetenv("PATH");
+    const QString previousFolder = QDir::currentPath();
+    QDir::setCurrent(tree);
+    qputenv("PATH", QString(path).replace(QLatin1String("TREE"), tree).toLocal8Bit());
+    const QStringList before = childProcesses();
+    const bool opened = content::openWithDesktop(tree, manual);
+    QStringList started = childProcesses();
+    qputenv("PATH", previousPath);
+    QDir::setCurrent(previousFolder);
+    QVERIFY(opened);
+    for (const QString &pid : before)
+        started.removeAll(pid);
+    // The opener's end (it is reaped as it ends) comes after every helper
+    // it ran itself.
+    WAIT_VERIFY(std::none_of(started.begin(), started.end(),
+                             [](const QString &pid) { return childProcesses().contains(pid); }),
+                30000);
+    QCOMPARE(QDir(marks).entryList(QDir::Files), QStringList());
+}
+
+void TestContent::startedProgramsGetTheStartingEnvironmentCleaned_data()
+{
+    // Which program is started: the tree's reader runs in the tree (the
+    // menu's current folder), the desktop's opener in "/".
+    QTest::addColumn<bool>("opener");
+    QTest::newRow("the tree's reader") << false;
+    QTest::newRow("the desktop's opener") << true;
+}
+
+void TestContent::startedProgramsGetTheStartingEnvironmentCleaned()
+{
+    QFETCH(bool, opener);
+    QTemporaryDir dir;
+    const QString tree = dir.path() + QStringLiteral("/tree");
+    const QString trusted = dir.path() + QStringLiteral("/usr-bin");
+    const QString record = dir.path() + QStringLiteral("/record.txt");
+    const QString manual = testing::writeFile(tree + QStringLiteral("/manuais/3ano.PDF"));
+    // Writes its current folder, then its environment.
+    const QByteArray dumper = "#!/bin/sh\n{ pwd; env; } > '" + QFile::encodeName(record) + ".part' && /bin/mv '"
+        + QFile::encodeName(record) + ".part' '" + QFile::encodeName(record) + "'\n";
+    const QString program = testing::writeFile(opener ? trusted + QStringLiteral("/xdg-open")
+                                                      : tree + QStringLiteral("/MANUAIS/READER.exe"),
+                                               dumper);
+    QFile::setPermissions(program, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QDir().mkpath(tree + QStringLiteral("/share"));
+    const QString previousFolder = QDir::currentPath();
+    const QProcessEnvironment previous = QProcessEnvironment::systemEnvironment();
+    const auto restore = [&] {
+        for (const char *name : {"PATH", "XDG_DATA_DIRS", "XDG_CONFIG_HOME", "LD_PRELOAD", "MENU_OWN_SWITCH"}) {
+            const QString key = QLatin1String(name);
+            if (previous.contains(key))
+                qputenv(name, previous.value(key).toLocal8Bit());
+            else
+                qunsetenv(name);
+        }
+        QDir::setCurrent(previousFolder);
+    };
+    QDir::setCurrent(tree);
+    qputenv("PATH", (QStringLiteral(".::") + tree + QStringLiteral("/bin:") + trusted
+                     + QStringLiteral(":bin:/usr/bin:/bin")).toLocal8Bit());
+    qputenv("XDG_DATA_DIRS", (tree + QStringLiteral("/share:share:/usr/share")).toLocal8Bit());
+    qputenv("XDG_CONFIG_HOME", "config");
+    qputenv("LD_PRELOAD", (tree + QStringLiteral("/hook.so")).toLocal8Bit());
+    content::keepStartingEnvironment();
+    // What the menu sets for itself after it started is not handed on.
+    qputenv("MENU_OWN_SWITCH", "1");
+    const bool started = opener ? content::openWithDesktop(tree, manual)
+                                : content::launchProgram(tree, tree + QStringLiteral("\\MANUAIS\\READER.exe"),
+                                                         {tree + QStringLiteral("\\manuais\\3ano.PDF")});
+    restore();
+    QVERIFY(started);
+    WAIT_VERIFY(QFileInfo(record).size() > 0, 5000);
+    QFile file(record);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QStringList lines = QString::fromLocal8Bit(file.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    QVERIFY(!lines.isEmpty());
+    QCOMPARE(lines.takeFirst(), opener ? QStringLiteral("/") : tree);
+    QString pathSeen;
+    QString dataSeen;
+    for (const QString &line : lines) {
+        QVERIFY2(!line.startsWith(QLatin1String("MENU_OWN_SWITCH=")), qPrintable(line));
+        QVERIFY2(!line.startsWith(QLatin1String("LD_PRELOAD=")), qPrintable(line));
+        QVERIFY2(!line.startsWith(QLatin1String("XDG_CONFIG_HOME=")), qPrintable(line));
+        if (line.startsWith(QLatin1String("PATH=")))
+            pathSeen = line.mid(5);
+        if (line.startsWith(QLatin1String("XDG_DATA_DIRS=")))
+            dataSeen = line.mid(14);
+    }
+    QCOMPARE(pathSeen, trusted + QStringLiteral(":/usr/bin:/bin"));
+    QCOMPARE(dataSeen, QStringLiteral("/usr/share"));
 }
 
 void TestContent::regularFileRefusesWhatCouldBlockOrNeverEnd_data()

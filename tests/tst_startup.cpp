@@ -81,6 +81,7 @@ int main(int argc, char **argv)
     WebLoader::prepareApplication();
     s_applicationComing = true;
     QApplication app(argc, argv);
+    WebLoader::applicationMade();
     TestStartUp test;
     return QTest::qExec(&test, argc, argv);
 }

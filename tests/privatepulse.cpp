@@ -100,6 +100,10 @@ QProcessEnvironment PrivatePulse::clientEnvironment() const
     environment.insert(QStringLiteral("HOME"), m_dir.filePath(QStringLiteral("home")));
     environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_dir.filePath(QStringLiteral("run")));
     environment.insert(QStringLiteral("XDG_CONFIG_HOME"), m_dir.filePath(QStringLiteral("home/.config")));
+    // The test program's own engine may have been pointed away from a
+    // runtime folder (no XDG_RUNTIME_DIR where it runs); the server and its
+    // clients use the one above.
+    environment.remove(QStringLiteral("PULSE_RUNTIME_PATH"));
     return environment;
 }
 

@@ -4,6 +4,7 @@
 #include "Main.h"
 #include "apptitle.h"
 #include "fonts.h"
+#include "helpermodes.h"
 #include "preloader.h"
 #include "webloader.h"
 
@@ -16,6 +17,10 @@
 
 int main(int argc, char **argv)
 {
+    // --help, --version and the launcher's windows, before anything of the
+    // menu starts.
+    if (const auto status = helpermodes::run(argc, argv))
+        return *status;
     // A copy that outgrows a file-size limit must fail, not end the program.
     std::signal(SIGXFSZ, SIG_IGN);
     auto preloader = std::make_unique<Preloader>();

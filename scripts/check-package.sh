@@ -17,7 +17,9 @@ for wanted in /usr/bin/apostilas /usr/bin/apostilas-abrir /usr/bin/apostilas-ver
     /usr/lib/x86_64-linux-gnu/apostilas/libapostilas_web.so \
     /usr/share/apostilas/ruffle/ruffle.js /usr/share/apostilas/autorun.sh \
     /usr/share/applications/br.com.lumivark.apostilas.desktop \
-    /usr/share/applications/br.com.lumivark.apostilas.colecao.desktop \
+    /usr/share/nemo/actions/br.com.lumivark.apostilas.nemo_action \
+    /usr/share/file-manager/actions/br.com.lumivark.apostilas.desktop \
+    /usr/share/kio/servicemenus/br.com.lumivark.apostilas.desktop \
     /usr/share/metainfo/br.com.lumivark.apostilas.metainfo.xml \
     /usr/share/icons/hicolor/32x32/apps/br.com.lumivark.apostilas.png \
     /usr/share/icons/hicolor/48x48/apps/br.com.lumivark.apostilas.png \
@@ -36,6 +38,11 @@ if grep -E '/(tst_|bench_|makedemo|swfgen|makeicons)|\.map$|^/usr/lib/x86_64-lin
     fail "the package holds files it should not"
 fi
 
+echo "== relations"
+recommends=$(dpkg-deb -f "$deb" Recommends)
+[[ $recommends == *"evince | pdf-viewer"* ]] || fail "no PDF viewer recommended: '$recommends'"
+[[ $recommends != *zenity* && $recommends != *kdialog* ]] || fail "a dialog program is still recommended: '$recommends'"
+
 echo "== lintian"
 lintian --fail-on error --tag-display-limit 0 "$deb" 2>&1 | grep -v "root privileges" || true
 lintian --fail-on error "$deb" >/dev/null 2>&1 || fail "lintian reports errors"
@@ -45,6 +52,19 @@ dpkg-deb -x "$deb" "$work/root"
 desktop-file-validate "$work"/root/usr/share/applications/*.desktop
 appstreamcli validate --no-net "$work/root/usr/share/metainfo/br.com.lumivark.apostilas.metainfo.xml"
 man -l "$work/root/usr/share/man/man1/apostilas.1.gz" >/dev/null 2>&1 || fail "apostilas(1) does not format"
+
+echo "== --help and --version without a display"
+for program in apostilas apostilas-abrir apostilas-verificar; do
+    for option in --help --version; do
+        out=$(env -u DISPLAY -u WAYLAND_DISPLAY timeout 10 "$work/root/usr/bin/$program" "$option" 2>&1) ||
+            fail "$program $option failed: $out"
+        [[ $option == --help && $out == *uso:* ]] || [[ $option == --version && $out == "$program 1."* ]] ||
+            fail "$program $option printed: $out"
+    done
+done
+
+echo "== folders keep opening with the file manager"
+bash tests/desktop_defaults_test.sh "$work"/root/usr/share/applications/*.desktop
 
 echo "== the unpacked checker on the demo tree"
 tree="$work/Coleção Demo"

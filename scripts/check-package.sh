@@ -28,6 +28,8 @@ for wanted in /usr/bin/apostilas /usr/bin/apostilas-abrir /usr/bin/apostilas-ver
     /usr/share/icons/hicolor/scalable/apps/br.com.lumivark.apostilas.svg \
     /usr/share/man/man1/apostilas.1.gz /usr/share/man/man1/apostilas-abrir.1.gz \
     /usr/share/man/man1/apostilas-verificar.1.gz \
+    /usr/share/man/pt_BR/man1/apostilas.1.gz /usr/share/man/pt_BR/man1/apostilas-abrir.1.gz \
+    /usr/share/man/pt_BR/man1/apostilas-verificar.1.gz \
     /usr/share/doc/apostilas/copyright /usr/share/doc/apostilas/changelog.Debian.gz \
     /usr/share/doc/apostilas/ruffle/LICENSE_MIT /usr/share/doc/apostilas/ruffle/LICENSE_APACHE; do
     grep -qx "$wanted" "$work/files" || fail "missing from the package: $wanted"
@@ -51,7 +53,12 @@ echo "== unpacked"
 dpkg-deb -x "$deb" "$work/root"
 desktop-file-validate "$work"/root/usr/share/applications/*.desktop
 appstreamcli validate --no-net "$work/root/usr/share/metainfo/br.com.lumivark.apostilas.metainfo.xml"
-man -l "$work/root/usr/share/man/man1/apostilas.1.gz" >/dev/null 2>&1 || fail "apostilas(1) does not format"
+for page in "$work"/root/usr/share/man/man1/*.1.gz "$work"/root/usr/share/man/pt_BR/man1/*.1.gz; do
+    LC_ALL=C.UTF-8 man --warnings -l "$page" 2>&1 >/dev/null | grep . && fail "$page does not format cleanly"
+done
+# The default pages are English, the translations Portuguese.
+zcat "$work/root/usr/share/man/man1/apostilas.1.gz" | grep -q '^\.SH DESCRIPTION' || fail "apostilas(1) is not English"
+zcat "$work/root/usr/share/man/pt_BR/man1/apostilas.1.gz" | grep -q '^\.SH DESCRIÇÃO' || fail "the pt_BR apostilas(1) is not Portuguese"
 
 echo "== --help and --version without a display"
 for program in apostilas apostilas-abrir apostilas-verificar; do

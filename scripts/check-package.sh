@@ -73,6 +73,21 @@ done
 echo "== folders keep opening with the file manager"
 bash tests/desktop_defaults_test.sh "$work"/root/usr/share/applications/*.desktop
 
+echo "== the medium's autorun script, under the name the file system shows"
+# The desktop runs it as "/bin/sh /media/…/autorun.sh"; a medium whose file
+# system shows 8.3 names has it as AUTORUN.SH, which a person can still run.
+mkdir -p "$work/autorun/bin"
+printf '#!/bin/sh\nprintf "%%s\\n" "$@" > "%s/autorun/started"\n' "$work" > "$work/autorun/bin/apostilas-abrir"
+chmod +x "$work/autorun/bin/apostilas-abrir"
+for name in autorun.sh AUTORUN.SH; do
+    medium="$work/autorun/Mídia $name"
+    mkdir -p "$medium"
+    cp "$work/root/usr/share/apostilas/autorun.sh" "$medium/$name"
+    rm -f "$work/autorun/started"
+    (cd / && PATH="$work/autorun/bin:/usr/bin:/bin" /bin/sh "$medium/$name") || fail "$name did not start the launcher"
+    [[ $(cat "$work/autorun/started") == "$medium" ]] || fail "$name opened '$(cat "$work/autorun/started")', not the medium"
+done
+
 echo "== the unpacked checker on the demo tree"
 tree="$work/Coleção Demo"
 cp -r build/demo "$tree"

@@ -25,8 +25,10 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 # fonts for the window's faces, the desktop's opener for manuals.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "xdg-utils, fonts-dejavu-core | fonts-liberation2")
-# apostilas-abrir asks for a folder and shows its messages with one of these.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "zenity | kdialog")
+# A tree whose reader cannot run here has its manuals opened by the desktop's
+# PDF viewer. apostilas-abrir's windows are the menu's own (Qt): no dialog
+# program is needed.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "evince | pdf-viewer")
 set(CPACK_STRIP_FILES ON)
 set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
     OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)

@@ -17,7 +17,9 @@ for wanted in /usr/bin/apostilas /usr/bin/apostilas-abrir /usr/bin/apostilas-ver
     /usr/lib/x86_64-linux-gnu/apostilas/libapostilas_web.so \
     /usr/share/apostilas/ruffle/ruffle.js /usr/share/apostilas/autorun.sh \
     /usr/share/applications/br.com.lumivark.apostilas.desktop \
-    /usr/share/applications/br.com.lumivark.apostilas.colecao.desktop \
+    /usr/share/nemo/actions/br.com.lumivark.apostilas.nemo_action \
+    /usr/share/file-manager/actions/br.com.lumivark.apostilas.desktop \
+    /usr/share/kio/servicemenus/br.com.lumivark.apostilas.desktop \
     /usr/share/metainfo/br.com.lumivark.apostilas.metainfo.xml \
     /usr/share/icons/hicolor/32x32/apps/br.com.lumivark.apostilas.png \
     /usr/share/icons/hicolor/48x48/apps/br.com.lumivark.apostilas.png \
@@ -26,6 +28,8 @@ for wanted in /usr/bin/apostilas /usr/bin/apostilas-abrir /usr/bin/apostilas-ver
     /usr/share/icons/hicolor/scalable/apps/br.com.lumivark.apostilas.svg \
     /usr/share/man/man1/apostilas.1.gz /usr/share/man/man1/apostilas-abrir.1.gz \
     /usr/share/man/man1/apostilas-verificar.1.gz \
+    /usr/share/man/pt_BR/man1/apostilas.1.gz /usr/share/man/pt_BR/man1/apostilas-abrir.1.gz \
+    /usr/share/man/pt_BR/man1/apostilas-verificar.1.gz \
     /usr/share/doc/apostilas/copyright /usr/share/doc/apostilas/changelog.Debian.gz \
     /usr/share/doc/apostilas/ruffle/LICENSE_MIT /usr/share/doc/apostilas/ruffle/LICENSE_APACHE; do
     grep -qx "$wanted" "$work/files" || fail "missing from the package: $wanted"
@@ -36,6 +40,11 @@ if grep -E '/(tst_|bench_|makedemo|swfgen|makeicons)|\.map$|^/usr/lib/x86_64-lin
     fail "the package holds files it should not"
 fi
 
+echo "== relations"
+recommends=$(dpkg-deb -f "$deb" Recommends)
+[[ $recommends == *"evince | pdf-viewer"* ]] || fail "no PDF viewer recommended: '$recommends'"
+[[ $recommends != *zenity* && $recommends != *kdialog* ]] || fail "a dialog program is still recommended: '$recommends'"
+
 echo "== lintian"
 lintian --fail-on error --tag-display-limit 0 "$deb" 2>&1 | grep -v "root privileges" || true
 lintian --fail-on error "$deb" >/dev/null 2>&1 || fail "lintian reports errors"
@@ -44,7 +53,40 @@ echo "== unpacked"
 dpkg-deb -x "$deb" "$work/root"
 desktop-file-validate "$work"/root/usr/share/applications/*.desktop
 appstreamcli validate --no-net "$work/root/usr/share/metainfo/br.com.lumivark.apostilas.metainfo.xml"
-man -l "$work/root/usr/share/man/man1/apostilas.1.gz" >/dev/null 2>&1 || fail "apostilas(1) does not format"
+for page in "$work"/root/usr/share/man/man1/*.1.gz "$work"/root/usr/share/man/pt_BR/man1/*.1.gz; do
+    LC_ALL=C.UTF-8 man --warnings -l "$page" 2>&1 >/dev/null | grep . && fail "$page does not format cleanly"
+done
+# The default pages are English, the translations Portuguese.
+zcat "$work/root/usr/share/man/man1/apostilas.1.gz" | grep -q '^\.SH DESCRIPTION' || fail "apostilas(1) is not English"
+zcat "$work/root/usr/share/man/pt_BR/man1/apostilas.1.gz" | grep -q '^\.SH DESCRIÇÃO' || fail "the pt_BR apostilas(1) is not Portuguese"
+
+echo "== --help and --version without a display"
+for program in apostilas apostilas-abrir apostilas-verificar; do
+    for option in --help --version; do
+        out=$(env -u DISPLAY -u WAYLAND_DISPLAY timeout 10 "$work/root/usr/bin/$program" "$option" 2>&1) ||
+            fail "$program $option failed: $out"
+        [[ $option == --help && $out == *uso:* ]] || [[ $option == --version && $out == "$program 1."* ]] ||
+            fail "$program $option printed: $out"
+    done
+done
+
+echo "== folders keep opening with the file manager"
+bash tests/desktop_defaults_test.sh "$work"/root/usr/share/applications/*.desktop
+
+echo "== the medium's autorun script, under the name the file system shows"
+# The desktop runs it as "/bin/sh /media/…/autorun.sh"; a medium whose file
+# system shows 8.3 names has it as AUTORUN.SH, which a person can still run.
+mkdir -p "$work/autorun/bin"
+printf '#!/bin/sh\nprintf "%%s\\n" "$@" > "%s/autorun/started"\n' "$work" > "$work/autorun/bin/apostilas-abrir"
+chmod +x "$work/autorun/bin/apostilas-abrir"
+for name in autorun.sh AUTORUN.SH; do
+    medium="$work/autorun/Mídia $name"
+    mkdir -p "$medium"
+    cp "$work/root/usr/share/apostilas/autorun.sh" "$medium/$name"
+    rm -f "$work/autorun/started"
+    (cd / && PATH="$work/autorun/bin:/usr/bin:/bin" /bin/sh "$medium/$name") || fail "$name did not start the launcher"
+    [[ $(cat "$work/autorun/started") == "$medium" ]] || fail "$name opened '$(cat "$work/autorun/started")', not the medium"
+done
 
 echo "== the unpacked checker on the demo tree"
 tree="$work/Coleção Demo"

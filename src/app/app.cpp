@@ -5,6 +5,7 @@
 #include "apptitle.h"
 #include "environment.h"
 #include "fonts.h"
+#include "helpermodes.h"
 #include "preloader.h"
 #include "webloader.h"
 
@@ -17,6 +18,10 @@
 
 int main(int argc, char **argv)
 {
+    // --help, --version and the launcher's windows, before anything of the
+    // menu starts.
+    if (const auto status = helpermodes::run(argc, argv))
+        return *status;
     // A copy that outgrows a file-size limit must fail, not end the program.
     std::signal(SIGXFSZ, SIG_IGN);
     // What started programs inherit, before the menu changes its own.

@@ -164,17 +164,18 @@ void placeCentred(QWidget *window)
     const QScreen *screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
     if (!screen)
         return;
+    // Worked out in the display's pixels, where the frame's are whole.
     const double ratio = screen->devicePixelRatio();
-    const QMargins pixels = frameExtents().value_or(QMargins());
-    const QMargins frame(int(std::ceil(pixels.left() / ratio)), int(std::ceil(pixels.top() / ratio)),
-                         int(std::ceil(pixels.right() / ratio)), int(std::ceil(pixels.bottom() / ratio)));
+    const QMargins frame = frameExtents().value_or(QMargins());
     const QRect available = screen->availableGeometry();
-    const QSize outer = window->size().grownBy(frame);
-    const QPoint corner(available.x() + std::max(0, (available.width() - outer.width()) / 2),
-                        available.y() + std::max(0, (available.height() - outer.height()) / 2));
+    const double width = window->width() * ratio + frame.left() + frame.right();
+    const double height = window->height() * ratio + frame.top() + frame.bottom();
+    const double x = std::max(0.0, (available.width() * ratio - width) / 2) + frame.left();
+    const double y = std::max(0.0, (available.height() * ratio - height) / 2) + frame.top();
     // The client's place, with the frame round it: the manager keeps the
     // client where it is asked to be.
-    window->setGeometry(QRect(corner + QPoint(frame.left(), frame.top()), window->size()));
+    const QPoint client = available.topLeft() + QPoint(int(std::lround(x / ratio)), int(std::lround(y / ratio)));
+    window->setGeometry(QRect(client, window->size()));
 }
 
 } // namespace windowfit

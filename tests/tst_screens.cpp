@@ -17,6 +17,7 @@ class TestScreens final : public QObject
 private Q_SLOTS:
     void windowIsWholeOnTheScreen_data();
     void windowIsWholeOnTheScreen();
+    void copyNoticeIsCentredUnderAWindowManager();
 };
 
 namespace {
@@ -35,6 +36,35 @@ struct Display
         server.waitForFinished();
     }
 };
+
+// Starts Xvfb on a screen of the given size and openbox on it.
+bool startDisplay(Display *display, QSize screen)
+{
+    // -displayfd writes the display's number once it accepts clients.
+    display->server.start(QStringLiteral("Xvfb"),
+                          {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-nolisten"),
+                           QStringLiteral("tcp"), QStringLiteral("-screen"), QStringLiteral("0"),
+                           QStringLiteral("%1x%2x24").arg(screen.width()).arg(screen.height())});
+    if (!display->server.waitForStarted())
+        return false;
+    while (!display->server.canReadLine() && display->server.waitForReadyRead(10000)) {
+    }
+    display->name = QStringLiteral(":") + QString::fromLatin1(display->server.readLine()).trimmed();
+    if (display->name.size() < 2)
+        return false;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("DISPLAY"), display->name);
+    display->manager.setProcessEnvironment(environment);
+    display->manager.start(QStringLiteral("openbox"), {QStringLiteral("--startup"), QStringLiteral("echo ready")});
+    if (!display->manager.waitForStarted())
+        return false;
+    // openbox runs its start-up command once it manages the screen.
+    while (!display->manager.readAllStandardOutput().contains("ready")) {
+        if (!display->manager.waitForReadyRead(10000))
+            return false;
+    }
+    return true;
+}
 
 QString run(const QString &display, const QString &program, const QStringList &arguments)
 {
@@ -78,29 +108,13 @@ void TestScreens::windowIsWholeOnTheScreen()
     QFETCH(int, dpi);
     QFETCH(double, asked);
     Display display;
-    // -displayfd writes the display's number once it accepts clients.
-    display.server.start(QStringLiteral("Xvfb"),
-                         {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-nolisten"),
-                          QStringLiteral("tcp"), QStringLiteral("-screen"), QStringLiteral("0"),
-                          QStringLiteral("%1x%2x24").arg(screen.width()).arg(screen.height())});
-    QVERIFY(display.server.waitForStarted());
-    while (!display.server.canReadLine() && display.server.waitForReadyRead(10000)) {
-    }
-    display.name = QStringLiteral(":") + QString::fromLatin1(display.server.readLine()).trimmed();
-    QVERIFY(display.name.size() > 1);
+    QVERIFY(startDisplay(&display, screen));
     if (dpi)
         run(display.name, QStringLiteral("xprop"),
             {QStringLiteral("-root"), QStringLiteral("-f"), QStringLiteral("RESOURCE_MANAGER"), QStringLiteral("8s"),
              QStringLiteral("-set"), QStringLiteral("RESOURCE_MANAGER"), QStringLiteral("Xft.dpi:\t%1\n").arg(dpi)});
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("DISPLAY"), display.name);
-    display.manager.setProcessEnvironment(environment);
-    display.manager.start(QStringLiteral("openbox"), {QStringLiteral("--startup"), QStringLiteral("echo ready")});
-    QVERIFY(display.manager.waitForStarted());
-    // openbox runs its start-up command once it manages the screen.
-    while (!display.manager.readAllStandardOutput().contains("ready"))
-        QVERIFY2(display.manager.waitForReadyRead(10000), "openbox did not start");
-
     QTemporaryDir tree;
     QProcess program;
     environment.insert(QStringLiteral("QTWEBENGINE_DISABLE_SANDBOX"), QStringLiteral("1"));
@@ -155,6 +169,25 @@ void TestScreens::windowIsWholeOnTheScreen()
         // As large as fits: one more percent would not.
         QVERIFY2(frame.height() >= screen.height() - 12 || frame.width() >= screen.width() - 12, qPrintable(seen));
     }
+}
+
+
+void TestScreens::copyNoticeIsCentredUnderAWindowManager()
+{
+    // The catalog action's own test, its notice measured with openbox's frame.
+    Display display;
+    QVERIFY(startDisplay(&display, QSize(1280, 1024)));
+    QProcess test;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("DISPLAY"), display.name);
+    environment.insert(QStringLiteral("MENU_TEST_WINDOW_MANAGER"), QStringLiteral("openbox"));
+    environment.insert(QStringLiteral("QTWEBENGINE_DISABLE_SANDBOX"), QStringLiteral("1"));
+    test.setProcessEnvironment(environment);
+    test.setProcessChannelMode(QProcess::MergedChannels);
+    test.start(QStringLiteral(CATALOG_TEST), {QStringLiteral("pressCopiesAndSaysSo")});
+    QVERIFY(test.waitForFinished(60000));
+    const QByteArray output = test.readAll();
+    QVERIFY2(test.exitCode() == 0, output.constData());
 }
 
 QTEST_GUILESS_MAIN(TestScreens)

@@ -82,7 +82,6 @@ void TFRMmain::Button1Click(QObject *)
                     content::applicationTitle(QApplication::applicationFilePath()),
                     QStringLiteral("fim da copia"), QMessageBox::Ok);
     box.setWindowModality(Qt::ApplicationModal);
-    box.adjustSize();
-    windowfit::placeCentred(&box);
+    windowfit::centreWhenShown(&box);
     box.exec();
 }

@@ -4,6 +4,8 @@
 #include <QRect>
 #include <QScreen>
 #include <QWidget>
+#include <QWindow>
+#include <QEvent>
 
 #include <xcb/xcb.h>
 
@@ -176,6 +178,36 @@ void placeCentred(QWidget *window)
     // client where it is asked to be.
     const QPoint client = available.topLeft() + QPoint(int(std::lround(x / ratio)), int(std::lround(y / ratio)));
     window->setGeometry(QRect(client, window->size()));
+}
+
+namespace {
+
+// The window's handle hears of the show after the widget has handled its
+// own, and before the display server is asked to map it.
+class CentreOnShow final : public QObject
+{
+public:
+    explicit CentreOnShow(QWidget *window) : QObject(window), m_window(window) {}
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Show) {
+            placeCentred(m_window);
+            watched->removeEventFilter(this);
+            deleteLater();
+        }
+        return false;
+    }
+
+private:
+    QWidget *m_window;
+};
+
+} // namespace
+
+void centreWhenShown(QWidget *window)
+{
+    window->winId();
+    window->windowHandle()->installEventFilter(new CentreOnShow(window));
 }
 
 } // namespace windowfit

@@ -36,4 +36,8 @@ std::optional<double> scaleFactorToFit(QSize client);
 // its screen's available area.
 void placeCentred(QWidget *window);
 
+// The same once the window's size is settled, as it is about to be mapped
+// (a message box sizes itself to its text as it shows).
+void centreWhenShown(QWidget *window);
+
 } // namespace windowfit

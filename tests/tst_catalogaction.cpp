@@ -137,8 +137,11 @@ void TestCatalogAction::pressCopiesAndSaysSo()
     const QPoint offCentre =
         boxes.seen[0].geometry.center() - window.screen()->availableGeometry().center();
     // Without a window manager Qt allows for a guessed frame: a few tens of
-    // pixels, where the window's own centre is hundreds away.
-    QVERIFY2(qAbs(offCentre.x()) <= 50 && qAbs(offCentre.y()) <= 50,
+    // pixels, where the window's own centre is hundreds away. Under one
+    // (tst_screens runs this under openbox) the frame is known: to the
+    // pixels it is rounded to.
+    const int slack = qEnvironmentVariableIsSet("MENU_TEST_WINDOW_MANAGER") ? 3 : 50;
+    QVERIFY2(qAbs(offCentre.x()) <= slack && qAbs(offCentre.y()) <= slack,
              qPrintable(QStringLiteral("%1,%2").arg(offCentre.x()).arg(offCentre.y())));
     QCOMPARE(boxes.seen[0].title, content::applicationTitle(QCoreApplication::applicationFilePath()));
     QCOMPARE(boxes.seen[0].title, QStringLiteral("tst_catalogaction"));

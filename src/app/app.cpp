@@ -8,6 +8,7 @@
 #include "helpermodes.h"
 #include "preloader.h"
 #include "webloader.h"
+#include "windowfit.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -15,6 +16,7 @@
 #include <csignal>
 #include <cstdio>
 #include <memory>
+#include <optional>
 
 int main(int argc, char **argv)
 {
@@ -28,7 +30,21 @@ int main(int argc, char **argv)
     content::keepStartingEnvironment();
     auto preloader = std::make_unique<Preloader>();
     WebLoader::prepareApplication();
-    QApplication app(argc, argv);
+    auto app = std::make_unique<QApplication>(argc, argv);
+    // The scale factor is read as the application starts: a window that
+    // would not fit the screen at the scale asked for starts again smaller.
+    if (const std::optional<double> scale = windowfit::scaleFactorToFit(QSize(790, 536))) {
+        const QByteArray asked = qgetenv("QT_SCALE_FACTOR");
+        const bool wasSet = qEnvironmentVariableIsSet("QT_SCALE_FACTOR");
+        app.reset();
+        qputenv("QT_SCALE_FACTOR", QByteArray::number(*scale, 'f', 4));
+        app = std::make_unique<QApplication>(argc, argv);
+        // The programs the menu starts get the person's own setting.
+        if (wasSet)
+            qputenv("QT_SCALE_FACTOR", asked);
+        else
+            qunsetenv("QT_SCALE_FACTOR");
+    }
     WebLoader::applicationMade();
     installFontSubstitutes();
 

@@ -9,9 +9,8 @@
 #include "selection.h"
 #include "treenames.h"
 #include "webloader.h"
+#include "windowfit.h"
 
-#include <QGuiApplication>
-#include <QScreen>
 
 static void initMenuResources()
 {
@@ -59,8 +58,8 @@ TFRMmain::TFRMmain(QWidget *parent)
         FRMmain = nullptr;
         throw;
     }
-    if (const QScreen *screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
+    // Centred with the window manager's frame round it.
+    windowfit::placeCentred(this);
     // The window's first activation puts the focus here, which checks the
     // button and runs its handler.
     ui->rb1a->setFocus(Qt::OtherFocusReason);

@@ -7,6 +7,7 @@
 #include "copypass.h"
 #include "errorbox.h"
 #include "treenames.h"
+#include "windowfit.h"
 
 #include <QApplication>
 #include <QDeadlineTimer>
@@ -81,5 +82,6 @@ void TFRMmain::Button1Click(QObject *)
                     content::applicationTitle(QApplication::applicationFilePath()),
                     QStringLiteral("fim da copia"), QMessageBox::Ok);
     box.setWindowModality(Qt::ApplicationModal);
+    windowfit::centreWhenShown(&box);
     box.exec();
 }

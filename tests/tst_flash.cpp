@@ -175,6 +175,9 @@ void TestFlash::schemeRefusesPathsOutsideItsRoots_data()
     QTest::addColumn<bool>("served");
     QTest::newRow("engine script") << "/engine/ruffle.js" << true;
     QTest::newRow("host page") << "/engine/host.html" << true;
+    QTest::newRow("stage page") << "/engine/stage.html" << true;
+    QTest::newRow("shared channel script") << "/engine/channel.js" << true;
+    QTest::newRow("no such page") << "/engine/other.html" << false;
     QTest::newRow("web channel") << "/engine/qwebchannel.js" << true;
     QTest::newRow("movie") << "/content/Config/play.swf" << true;
     QTest::newRow("movie, other case") << "/content/config/PLAY.swf" << false;

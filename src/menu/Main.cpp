@@ -90,8 +90,7 @@ void TFRMmain::FormCreate(QObject *)
     // to another file of the tree plays; nothing outside it is served.
     WebLoader::setContentTree(m_baseDirectory);
     SWFmostra();
-    for (std::size_t i = 0; i < 6; ++i)
-        vetor[i] = 0;
+    clearFirstCounters();
     // The highest year whose intro manual the tree holds. The base directory
     // is read through FRMmain, which is set before this handler runs, as
     // the activation and the web viewer read the window's fields: a handler

@@ -15,6 +15,15 @@
 #include <QDialog>
 #include <QMessageBox>
 
+namespace {
+
+// How long the reloaded movies wait after the activation started a program:
+// four players loading at once take a school machine's processor for about
+// that long, which the reader or the diary needs to bring its window up.
+constexpr int kStartedProgramFirstMs = 300;
+
+} // namespace
+
 void TFRMmain::SWFinfEnter(QObject *)
 {
     ui->Shape1->setPenColor(Qt::red);
@@ -114,9 +123,8 @@ void TFRMmain::btokClick(QObject *)
     // The program just started comes up first; the movies follow.
     if (started) {
         if (WebLibrary *library = WebLoader::loadedLibrary())
-            library->holdPlayersBack(300);
+            library->holdPlayersBack(kStartedProgramFirstMs);
     }
     SWFmostra();
-    for (std::size_t i = 0; i < 6; ++i)
-        vetor[i] = 0;
+    clearFirstCounters();
 }

@@ -23,3 +23,9 @@ extern QString manualCommandLine;
 
 // Clears every entry counter except counter n (1 to 10).
 void limpavetor(int n);
+
+// The window's creation and each activation clear the first six counters,
+// as the menu always has; the last four are left as they are (nothing ever
+// sets them).
+inline constexpr std::size_t kClearedCounters = 6;
+void clearFirstCounters();

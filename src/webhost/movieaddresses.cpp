@@ -28,6 +28,8 @@ constexpr QLatin1String kContentPath("/content/");
 // {engine} for the engine's.
 const QByteArray kRootPlaceholder = QByteArrayLiteral("{players}");
 const QByteArray kEnginePlaceholder = QByteArrayLiteral("{engine}");
+// pages.qrc's prefix.
+constexpr QLatin1String kPagesResource(":/players/");
 
 QString rootAddress()
 {
@@ -153,11 +155,10 @@ SchemeHandler::Resolved SchemeHandler::resolve(const QString &encodedPath) const
         if (!safeComponents(encodedPath.mid(kEnginePath.size()), &components) || components.size() != 1)
             return result;
         const QString &name = components.first();
-        static const QStringList compiledIn = {QStringLiteral("host.html"), QStringLiteral("host.js"),
-                                               QStringLiteral("host-config.js"), QStringLiteral("stage.html"),
-                                               QStringLiteral("stage.js")};
-        if (compiledIn.contains(name)) {
-            result.resource = QStringLiteral(":/players/") + name;
+        // The pages are whatever pages.qrc compiles in under its prefix.
+        const QString page = QLatin1String(kPagesResource) + name;
+        if (QFileInfo(page).isFile()) {
+            result.resource = page;
         } else if (name == QLatin1String("qwebchannel.js")) {
             result.resource = QStringLiteral(":/qtwebchannel/qwebchannel.js");
         } else {

@@ -67,6 +67,9 @@ QString missingFile(const QString &file)
 }
 
 const QString kLibraryName = QStringLiteral("/libapostilas_web.so");
+// A menu has eleven movies; a configuration folder of thousands is looked
+// at no further than its first few dozen before the window is drawn.
+constexpr qsizetype kMoviesLookedAt = 64;
 const QString kEngineScript = QStringLiteral("/ruffle.js");
 
 // Whether a movie of the tree's configuration folder (the menu's own
@@ -80,10 +83,8 @@ bool configNeedsFullRenderer(const QString &tree)
         if (name.compare(QLatin1String("config"), Qt::CaseInsensitive) != 0)
             continue;
         const QDir config(tree + QLatin1Char('/') + name);
-        // A menu has eleven movies; a folder of thousands is looked at no
-        // further than its first few dozen.
         const QStringList movies = config.entryList({QStringLiteral("*.swf")}, QDir::Files | QDir::Readable, QDir::Name)
-                                       .mid(0, 64);
+                                       .mid(0, kMoviesLookedAt);
         for (const QString &movie : movies) {
             // Only what the players would take: a movie file of the tree.
             const QString playable = content::playableMovie(config.filePath(movie), root);
@@ -192,6 +193,22 @@ QString WebLoader::engineDirectory()
     return firstExisting(engineSearchPath(), kEngineScript);
 }
 
+namespace {
+
+// The one look for what the players need, in one order: the engine's files
+// first, then the library. The file that is not there, named where it was
+// looked for first; empty when both are.
+QString firstMissingFile()
+{
+    if (WebLoader::engineDirectory().isEmpty())
+        return missingFile(WebLoader::engineSearchPath().first() + kEngineScript);
+    if (WebLoader::libraryFile().isEmpty())
+        return missingFile(WebLoader::librarySearchPath().first() + kLibraryName);
+    return QString();
+}
+
+} // namespace
+
 void WebLoader::checkInstalled()
 {
     // Every animation control asks as it is made; the files are looked for
@@ -199,11 +216,7 @@ void WebLoader::checkInstalled()
     static bool found = false;
     if (found)
         return;
-    QString missing;
-    if (engineDirectory().isEmpty())
-        missing = missingFile(engineSearchPath().first() + kEngineScript);
-    else if (libraryFile().isEmpty())
-        missing = missingFile(librarySearchPath().first() + kLibraryName);
+    const QString missing = firstMissingFile();
     if (!missing.isEmpty())
         throw Unavailable(QStringLiteral("O reprodutor de animações não foi encontrado: falta o arquivo %1.")
                               .arg(missing)
@@ -238,13 +251,12 @@ WebLibrary *WebLoader::library(OnFailure onFailure)
 {
     if (!s_library && !s_tried) {
         s_tried = true;
-        const QString file = libraryFile();
-        const QString engine = engineDirectory();
-        if (file.isEmpty()) {
-            s_error = QStringLiteral("falta o arquivo %1").arg(missingFile(librarySearchPath().first() + kLibraryName));
-        } else if (engine.isEmpty()) {
-            s_error = QStringLiteral("falta o arquivo %1").arg(missingFile(engineSearchPath().first() + kEngineScript));
+        const QString missing = firstMissingFile();
+        if (!missing.isEmpty()) {
+            s_error = QStringLiteral("falta o arquivo %1").arg(missing);
         } else {
+            const QString file = libraryFile();
+            const QString engine = engineDirectory();
             // Never unloaded: the web engine's own libraries cannot be.
             QLibrary loaded(file);
             loaded.setLoadHints(QLibrary::PreventUnloadHint);

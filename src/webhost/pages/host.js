@@ -14,10 +14,6 @@
 
   let bridge = null;
 
-  function holdTransport(transport) {
-    Object.defineProperty(transport, "onmessage",
-                          { value: transport.onmessage, writable: false, configurable: false });
-  }
   const stages = new Map(); // stage → { token, window }
   const slots = new Map(); // slot → { stage, box, place, player, url, movie, generation, … }
 
@@ -38,7 +34,10 @@
   // there, in step). The tiny excess per step keeps rounding from ever
   // leaving a player just short of its next frame.
   const seenCallbacks = new WeakSet();
-  let step = 1000 / 60; // milliseconds of the fastest movie's frame
+  // No player steps faster than the screen refreshes (60 Hz on the school
+  // machines' displays): a faster movie's extra frames could never be seen.
+  const maxFrameRate = 60;
+  let step = 1000 / maxFrameRate; // milliseconds of the fastest movie's frame
   let stepIndex = -Infinity;
   let playerClock = 0;
 
@@ -48,9 +47,9 @@
       const api = slot.player && slot.player.ruffle();
       const rate = api && api.metadata ? Number(api.metadata.frameRate) : 0;
       if (rate > 0)
-        fastest = Math.max(fastest, Math.min(rate, 60));
+        fastest = Math.max(fastest, Math.min(rate, maxFrameRate));
     }
-    step = 1000 / (fastest || 60);
+    step = 1000 / (fastest || maxFrameRate);
     stepIndex = -Infinity;
   }
 
@@ -328,10 +327,8 @@
     }
   };
 
-  // The program's channel is this script's alone: once it listens, no other
-  // script of the page can take the transport's messages over.
-  const transport = qt.webChannelTransport;
-  new QWebChannel(transport, function (channel) {
+  // The program's channel is this script's alone (see channel.js).
+  openProgramChannel(function (channel) {
     bridge = channel.objects.bridge;
     bridge.stageRequested.connect(function (id, address) {
       stages.set(id, { token: new URL(address).hash.slice(1), window: null });
@@ -394,5 +391,4 @@
     });
     bridge.ready();
   });
-  holdTransport(transport);
 })();

@@ -16,15 +16,12 @@
       waiting.push(message);
   };
 
-  const transport = qt.webChannelTransport;
-  new QWebChannel(transport, function (channel) {
+  // No other script of the page can take the channel over (see channel.js).
+  openProgramChannel(function (channel) {
     own = channel.objects.stage;
     for (const message of waiting.splice(0))
       own.fsCommand(...message);
   });
-  // No other script of the page can take the channel's messages over.
-  Object.defineProperty(transport, "onmessage",
-                        { value: transport.onmessage, writable: false, configurable: false });
 
   if (window.opener && typeof window.opener.stageReady === "function")
     window.opener.stageReady(location.hash.slice(1), window);

@@ -586,5 +586,5 @@ void TestContent::openFileIsJudgedAsOpened()
     QCOMPARE(file.isInside(root), inside);
 }
 
-MENU_TEST_MAIN(TestContent)
+MENU_UNIT_TEST_MAIN(TestContent)
 #include "tst_content.moc"

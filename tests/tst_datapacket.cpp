@@ -588,5 +588,5 @@ void TestDataPacket::copyPassCopiesTheFileItOpened()
     }
 }
 
-MENU_TEST_MAIN(TestDataPacket)
+MENU_UNIT_TEST_MAIN(TestDataPacket)
 #include "tst_datapacket.moc"

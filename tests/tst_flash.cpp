@@ -801,6 +801,11 @@ void TestFlash::unchangedFramesAreNotDrawnAgain_data()
     // Gradients whose colour effect changes on every frame: only the
     // values of the filter the engine draws them through change.
     QTest::newRow("tint and brightness tween") << QStringLiteral("tint-tween") << true;
+    // Frames that differ in one value only, the first a drawing call or a
+    // setting takes: a flat colour tinted from frame to frame (its fill
+    // colour), a bar stretched sideways only (its transform's first term).
+    QTest::newRow("flat colour tint tween") << QStringLiteral("flat-tint") << true;
+    QTest::newRow("stretched sideways") << QStringLiteral("stretch") << true;
 }
 
 void TestFlash::unchangedFramesAreNotDrawnAgain()
@@ -811,7 +816,30 @@ void TestFlash::unchangedFramesAreNotDrawnAgain()
     QFETCH(bool, moving);
     swf::MovieSpec spec = testing::movieSpec("FRAMES");
     spec.moving = moving;
-    if (!kind.isEmpty()) {
+    if (kind == QLatin1String("flat-tint") || kind == QLatin1String("stretch")) {
+        spec.moving = false;
+        spec.version = 8;
+        swf::Figure bar;
+        bar.width = 60;
+        bar.height = 40;
+        bar.fill.colour = {20, 120, 220, 255};
+        spec.shapes.push_back(swf::Shape{{bar}});
+        swf::Placement placement;
+        swf::Key first, middle, last;
+        first.frame = 1;
+        middle.frame = 12;
+        last.frame = 24;
+        first.x = middle.x = last.x = 20;
+        first.y = middle.y = last.y = 20;
+        if (kind == QLatin1String("flat-tint")) {
+            middle.colour = swf::tint({255, 0, 0}, 0.9);
+        } else {
+            middle.scaleX = 2.5;
+        }
+        placement.keys = {first, middle, last};
+        spec.placements.push_back(placement);
+        spec.frameCount = 24;
+    } else if (!kind.isEmpty()) {
         spec = swf::realisticMovie(kind.toStdString(), 200, 150);
         // The tween goes back and forth for ever, and without the bar that
         // steps along the bottom: its colour effects are all that changes.

@@ -11,6 +11,7 @@
 #include <qpa/qwindowsysteminterface.h>
 
 #include <csignal>
+#include <memory>
 
 #include <unistd.h>
 
@@ -45,12 +46,17 @@ QStringList functionsAfter(const QObject *test, const QByteArray &function)
 
 } // namespace
 
-int runTests(QObject *test, int argc, char **argv)
+int runTests(QObject *test, int argc, char **argv, Needs needs)
 {
     std::signal(SIGXFSZ, SIG_IGN);
-    WebLoader::prepareApplication();
-    QApplication app(argc, argv);
-    WebLoader::applicationMade();
+    std::unique_ptr<QCoreApplication> app;
+    if (needs == Needs::Display) {
+        WebLoader::prepareApplication();
+        app = std::make_unique<QApplication>(argc, argv);
+        WebLoader::applicationMade();
+    } else {
+        app = std::make_unique<QCoreApplication>(argc, argv);
+    }
     // What Qt left of the command line after taking its own options.
     const QStringList arguments = QCoreApplication::arguments();
     QStringList functions;

@@ -25,7 +25,11 @@ class QWindow;
 
 namespace testing {
 
-int runTests(QObject *test, int argc, char **argv);
+// Runs the test object's functions in a QApplication prepared as the
+// program prepares it (the tests that need a display), or, for the unit
+// tests, in a QCoreApplication, which needs none.
+enum class Needs { Display, Nothing };
+int runTests(QObject *test, int argc, char **argv, Needs needs = Needs::Display);
 
 // Waits in a real event loop until the condition holds or the time is up.
 // QTest's own waits spin processEvents(), which starves the web engine's
@@ -112,4 +116,12 @@ Q_DECLARE_METATYPE(testing::Pointer)
     {                                                                                             \
         TestClass test;                                                                           \
         return testing::runTests(&test, argc, argv);                                              \
+    }
+
+// For the unit tests: no display, no web engine.
+#define MENU_UNIT_TEST_MAIN(TestClass)                                                            \
+    int main(int argc, char **argv)                                                               \
+    {                                                                                             \
+        TestClass test;                                                                           \
+        return testing::runTests(&test, argc, argv, testing::Needs::Nothing);                     \
     }

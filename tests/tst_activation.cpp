@@ -210,6 +210,17 @@ void TestActivation::oneEntryStartsNothing()
     // The OK button's activation comes later: its reader is the only one.
     window->btokClick(nullptr);
     WAIT_COMPARE(recorded(QStringLiteral("reader.txt")).size(), 1, 10000);
+    // The activation cleared the preview's count: one more entry is the
+    // first of a new pair and starts nothing.
+    QCOMPARE(vetor[0], 0);
+    manualCommandLine = QStringLiteral("untouched");
+    WAIT_VERIFY(testing::child<TShockwaveFlash>(window.get(), "SWFinf")->isShowingMovie(), 30000);
+    clickMovie(window.get(), "SWFinf");
+    WAIT_COMPARE(vetor[0], 1, 5000);
+    QCOMPARE(manualCommandLine, QStringLiteral("untouched"));
+    // The next reader is the next activation's, not the entry's.
+    window->btokClick(nullptr);
+    WAIT_COMPARE(recorded(QStringLiteral("reader.txt")).size(), 2, 10000);
 }
 
 void TestActivation::entryThenNewYearUsesTheNewYear()

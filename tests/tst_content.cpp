@@ -5,6 +5,7 @@
 #include "environment.h"
 #include "launcher.h"
 #include "safecopy.h"
+#include "movieheader.h"
 #include "testsupport.h"
 #include "treefile.h"
 
@@ -26,6 +27,8 @@ class TestContent final : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    void movieSizeLimit_data();
+    void movieSizeLimit();
     void initTestCase();
     void resolvesLikeWindows_data();
     void resolvesLikeWindows();
@@ -725,5 +728,31 @@ void TestContent::openFileIsJudgedAsOpened()
     QCOMPARE(file.isInside(root), inside);
 }
 
-MENU_TEST_MAIN(TestContent)
+void TestContent::movieSizeLimit_data()
+{
+    // A movie's header declares its uncompressed length; past the limit it
+    // is refused before the engine inflates it.
+    QTest::addColumn<qint64>("declared");
+    QTest::addColumn<int>("check");
+    QTest::newRow("at the limit") << qint64(content::kMaxMovieSize) << int(content::MovieCheck::Playable);
+    QTest::newRow("one byte past") << qint64(content::kMaxMovieSize + 1) << int(content::MovieCheck::TooLarge);
+    QTest::newRow("twice the limit") << qint64(2 * content::kMaxMovieSize) << int(content::MovieCheck::TooLarge);
+}
+
+void TestContent::movieSizeLimit()
+{
+    QFETCH(qint64, declared);
+    QFETCH(int, check);
+    QTemporaryDir dir;
+    const std::vector<std::uint8_t> bytes = swf::writeMovie(testing::movieSpec("SIZE"));
+    QByteArray movie(reinterpret_cast<const char *>(bytes.data()), qsizetype(bytes.size()));
+    for (int i = 0; i < 4; ++i)
+        movie[4 + i] = char((quint64(declared) >> (8 * i)) & 0xff);
+    const QString path = testing::writeFile(dir.path() + QStringLiteral("/m.swf"), movie);
+    const content::MovieHeader header = content::readMovieHeader(path);
+    QCOMPARE(header.declaredLength, declared);
+    QCOMPARE(int(header.check), check);
+}
+
+MENU_UNIT_TEST_MAIN(TestContent)
 #include "tst_content.moc"

@@ -113,6 +113,8 @@ private Q_SLOTS:
     void hostileFoldersCostBoundedWork_data();
     void hostileFoldersCostBoundedWork();
     void hugeFolderTextCostsBoundedMemory();
+    void folderTextIsTakenAsStored_data();
+    void folderTextIsTakenAsStored();
     void copyPassCopiesTheFileItOpened_data();
     void copyPassCopiesTheFileItOpened();
 };
@@ -450,6 +452,37 @@ void TestDataPacket::hostileFoldersCostBoundedWork()
     QCOMPARE(QFileInfo::exists(base + QStringLiteral("/big/proj.exe")), copied > 0);
 }
 
+void TestDataPacket::folderTextIsTakenAsStored_data()
+{
+    // caminho2 is appended to the base directory as the catalog holds it:
+    // spaces round it are part of the folder's name.
+    QTest::addColumn<QByteArray>("folder");
+    QTest::addColumn<QString>("copiedInto");
+    QTest::newRow("trailing space") << QByteArray("\\a ") << QStringLiteral("a ");
+    QTest::newRow("leading space") << QByteArray("\\ a") << QStringLiteral(" a");
+    QTest::newRow("plain") << QByteArray("\\a") << QStringLiteral("a");
+}
+
+void TestDataPacket::folderTextIsTakenAsStored()
+{
+    QFETCH(QByteArray, folder);
+    QFETCH(QString, copiedInto);
+    QTemporaryDir dir;
+    const QString base = dir.path();
+    testing::writeFile(base + QStringLiteral("/proj.exe"), "program");
+    const QStringList folders{QStringLiteral("a"), QStringLiteral("a "), QStringLiteral(" a")};
+    for (const QString &name : folders)
+        QVERIFY(QDir().mkpath(base + QLatin1Char('/') + name));
+    testing::writeFile(base + QStringLiteral("/config/educ1.xml"), packet(kCatalogFields, markedCatalog(folder, 1)));
+    catalog::ClientDataSet dataset(QStringLiteral("cdxtb"));
+    dataset.setFileName(base + QStringLiteral("\\config\\educ1.xml"));
+    dataset.open();
+    const catalog::CopyResult result = catalog::runCopies(catalog::planCopies(dataset, base));
+    QCOMPARE(result.copied, 1);
+    for (const QString &name : folders)
+        QCOMPARE(QFileInfo::exists(base + QLatin1Char('/') + name + QStringLiteral("/proj.exe")), name == copiedInto);
+}
+
 void TestDataPacket::hugeFolderTextCostsBoundedMemory()
 {
     // One record whose caminho2 has ten million "\a" parts (20 MB of text):
@@ -588,5 +621,5 @@ void TestDataPacket::copyPassCopiesTheFileItOpened()
     }
 }
 
-MENU_TEST_MAIN(TestDataPacket)
+MENU_UNIT_TEST_MAIN(TestDataPacket)
 #include "tst_datapacket.moc"

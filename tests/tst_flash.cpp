@@ -72,6 +72,8 @@ private Q_SLOTS:
     void eachTapOnTheMovieEnters();
     void aTapOnTheMoviesButtonIsAPersonsPress_data();
     void aTapOnTheMoviesButtonIsAPersonsPress();
+    void aPressCountsForTwoSeconds_data();
+    void aPressCountsForTwoSeconds();
     void onlySpaceAndReturnPressTheFocusedControl_data();
     void onlySpaceAndReturnPressTheFocusedControl();
     void playersPauseWhileNobodySeesThem_data();
@@ -802,6 +804,11 @@ void TestFlash::unchangedFramesAreNotDrawnAgain_data()
     // Gradients whose colour effect changes on every frame: only the
     // values of the filter the engine draws them through change.
     QTest::newRow("tint and brightness tween") << QStringLiteral("tint-tween") << true;
+    // Frames that differ in one value only, the first a drawing call or a
+    // setting takes: a flat colour tinted from frame to frame (its fill
+    // colour), a bar stretched sideways only (its transform's first term).
+    QTest::newRow("flat colour tint tween") << QStringLiteral("flat-tint") << true;
+    QTest::newRow("stretched sideways") << QStringLiteral("stretch") << true;
 }
 
 void TestFlash::unchangedFramesAreNotDrawnAgain()
@@ -812,7 +819,30 @@ void TestFlash::unchangedFramesAreNotDrawnAgain()
     QFETCH(bool, moving);
     swf::MovieSpec spec = testing::movieSpec("FRAMES");
     spec.moving = moving;
-    if (!kind.isEmpty()) {
+    if (kind == QLatin1String("flat-tint") || kind == QLatin1String("stretch")) {
+        spec.moving = false;
+        spec.version = 8;
+        swf::Figure bar;
+        bar.width = 60;
+        bar.height = 40;
+        bar.fill.colour = {20, 120, 220, 255};
+        spec.shapes.push_back(swf::Shape{{bar}});
+        swf::Placement placement;
+        swf::Key first, middle, last;
+        first.frame = 1;
+        middle.frame = 12;
+        last.frame = 24;
+        first.x = middle.x = last.x = 20;
+        first.y = middle.y = last.y = 20;
+        if (kind == QLatin1String("flat-tint")) {
+            middle.colour = swf::tint({255, 0, 0}, 0.9);
+        } else {
+            middle.scaleX = 2.5;
+        }
+        placement.keys = {first, middle, last};
+        spec.placements.push_back(placement);
+        spec.frameCount = 24;
+    } else if (!kind.isEmpty()) {
         spec = swf::realisticMovie(kind.toStdString(), 200, 150);
         // The tween goes back and forth for ever, and without the bar that
         // steps along the bottom: its colour effects are all that changes.
@@ -1017,6 +1047,47 @@ void TestFlash::aTapOnTheMoviesButtonIsAPersonsPress()
     QVERIFY2(!commands.isEmpty(), "the movie never answered a tap");
     QCOMPARE(commands.first().at(1).toString(), QStringLiteral("pressed"));
     QCOMPARE(verdicts.first(), true);
+}
+
+void TestFlash::aPressCountsForTwoSeconds_data()
+{
+    // The movie's button, released, plays the timeline, which sends the
+    // command on a later frame: the movie's own time, from the release on,
+    // not the test's, decides how long after the press the command comes.
+    QTest::addColumn<int>("frame"); // at 10 frames a second
+    QTest::addColumn<bool>("persons");
+    QTest::newRow("half a second later") << 6 << true;
+    QTest::newRow("two and a half seconds later") << 26 << false;
+}
+
+void TestFlash::aPressCountsForTwoSeconds()
+{
+    QFETCH(int, frame);
+    QFETCH(bool, persons);
+    swf::MovieSpec spec = testing::movieSpec("LATE");
+    spec.moving = false;
+    spec.frameRate = 10;
+    spec.frameCount = 30;
+    spec.buttonSendsCommand = true;
+    spec.buttonCommandFrame = frame;
+    spec.buttonCommand = {"late", ""};
+    testing::writeMovie(m_config + QStringLiteral("/late.swf"), spec);
+    QList<bool> verdicts;
+    auto stage = makeStage();
+    recordPersonsPresses(stage->flash, &verdicts);
+    QSignalSpy commands(stage->flash, &TShockwaveFlash::OnFSCommand);
+    QSignalSpy frames(stage->flash, &TShockwaveFlash::firstFrameShown);
+    stage->flash->setMovie(m_tree.path() + QStringLiteral("\\config\\late.swf"));
+    WAIT_COMPARE(frames.count(), 1, 30000);
+    const QPoint at = testing::rectInWindow(stage->flash).center();
+    // Now and then the engine takes a press as one outside its button.
+    for (int attempt = 0; attempt < 3 && commands.isEmpty(); ++attempt) {
+        testing::tap(stage->window.windowHandle(), testing::Pointer::Mouse, at);
+        (void)testing::waitUntil([&] { return !commands.isEmpty(); }, 5000);
+    }
+    QVERIFY2(!commands.isEmpty(), "the movie never answered a click");
+    QCOMPARE(commands.first().at(1).toString(), QStringLiteral("late"));
+    QCOMPARE(verdicts.first(), persons);
 }
 
 void TestFlash::onlySpaceAndReturnPressTheFocusedControl_data()

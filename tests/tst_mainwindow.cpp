@@ -27,7 +27,9 @@ class TestMainWindow final : public QObject
 
 private Q_SLOTS:
     void initTestCase();
+    void init();
     void cleanup();
+    void cleanupTestCase();
     void windowDefinition();
     void artworkLoads_data();
     void artworkLoads();
@@ -55,6 +57,13 @@ private:
     // shown and active unless told otherwise.
     std::unique_ptr<TFRMmain> openWindow(const QList<int> &intros = {}, bool activate = true);
     QString movieName(TFRMmain *window, const char *control);
+    // One window for all the rows of the current test function, closed
+    // before the next function starts and before the application ends,
+    // whichever rows run.
+    TFRMmain *windowForTheRows(bool activate);
+
+    std::unique_ptr<TFRMmain> m_rowsWindow;
+    QByteArray m_rowsFunction;
 
     QTemporaryDir m_root;
     QString m_previousDirectory;
@@ -65,6 +74,26 @@ void TestMainWindow::initTestCase()
 {
     QVERIFY(m_root.isValid());
     m_previousDirectory = QDir::currentPath();
+}
+
+void TestMainWindow::init()
+{
+    if (m_rowsFunction != QTest::currentTestFunction())
+        m_rowsWindow.reset();
+}
+
+void TestMainWindow::cleanupTestCase()
+{
+    m_rowsWindow.reset();
+}
+
+TFRMmain *TestMainWindow::windowForTheRows(bool activate)
+{
+    if (!m_rowsWindow) {
+        m_rowsWindow = openWindow({}, activate);
+        m_rowsFunction = QTest::currentTestFunction();
+    }
+    return m_rowsWindow.get();
 }
 
 void TestMainWindow::cleanup()
@@ -213,16 +242,14 @@ void TestMainWindow::controls()
     QFETCH(QRect, geometry);
     QFETCH(bool, visible);
     QFETCH(QString, text);
-    static std::unique_ptr<TFRMmain> window;
-    if (!window)
-        window = openWindow({}, false);
+    TFRMmain *const window = windowForTheRows(false);
     auto *control = window->findChild<QWidget *>(name);
     QVERIFY(control);
     QCOMPARE(control->parentWidget()->objectName(), parent);
     // Inside the scroll box, positions count from its client area, inside
     // its sunken border; inside panels and the window, from their edge.
     if (parent == QLatin1String("ScrollBox1")) {
-        QFrame *box = testing::child<QFrame>(window.get(), "ScrollBox1");
+        QFrame *box = testing::child<QFrame>(window, "ScrollBox1");
         QVERIFY(box->frameWidth() > 0);
         QCOMPARE(box->contentsRect().topLeft(), QPoint(box->frameWidth(), box->frameWidth()));
         geometry.translate(box->contentsRect().topLeft());
@@ -233,7 +260,7 @@ void TestMainWindow::controls()
     } else {
         QCOMPARE(control->geometry(), geometry);
     }
-    QCOMPARE(control->isVisibleTo(window.get()), visible);
+    QCOMPARE(control->isVisibleTo(window), visible);
     if (auto *button = qobject_cast<QAbstractButton *>(control))
         QCOMPARE(button->text(), text);
     else if (auto *label = qobject_cast<QLabel *>(control))
@@ -241,9 +268,7 @@ void TestMainWindow::controls()
     else if (auto *group = qobject_cast<QGroupBox *>(control))
         QCOMPARE(group->title(), text);
     if (name == QLatin1String("Shape1"))
-        QCOMPARE(control->mapTo(window.get(), QPoint(0, 0)), QPoint(211, 130));
-    if (QByteArray(QTest::currentDataTag()) == "Label7")
-        window.reset();
+        QCOMPARE(control->mapTo(window, QPoint(0, 0)), QPoint(211, 130));
 }
 
 void TestMainWindow::labelsLieUnderThePanel()
@@ -397,12 +422,10 @@ void TestMainWindow::selection()
     QFETCH(QString, code);
     QFETCH(QString, caption);
     QFETCH(QString, movie);
-    static std::unique_ptr<TFRMmain> window;
-    if (!window)
-        window = openWindow();
+    TFRMmain *const window = windowForTheRows(true);
     // Back to year 1 and no level, as after start-up.
-    testing::child<RadioButton>(window.get(), "rb1a")->click();
-    QButtonGroup *levels = testing::child<RadioButton>(window.get(), "rbn11")->group();
+    testing::child<RadioButton>(window, "rb1a")->click();
+    QButtonGroup *levels = testing::child<RadioButton>(window, "rbn11")->group();
     QVERIFY(levels);
     levels->setExclusive(false);
     for (QAbstractButton *level : levels->buttons())
@@ -410,27 +433,25 @@ void TestMainWindow::selection()
     levels->setExclusive(true);
     auto *radio = window->findChild<RadioButton *>(button);
     QVERIFY(radio);
-    auto *lser = testing::child<QLabel>(window.get(), "lser");
-    auto *shape = testing::child<Shape>(window.get(), "Shape1");
-    auto *preview = testing::child<TShockwaveFlash>(window.get(), "SWFinf");
+    auto *lser = testing::child<QLabel>(window, "lser");
+    auto *shape = testing::child<Shape>(window, "Shape1");
+    auto *preview = testing::child<TShockwaveFlash>(window, "SWFinf");
     const std::array<std::int32_t, 10> counters = vetor;
     QTest::mouseClick(radio, Qt::LeftButton, {}, QPoint(8, radio->height() / 2));
     QVERIFY(radio->isChecked());
     QCOMPARE(window->seriesCode(), code);
     QCOMPARE(lser->text(), caption);
-    QCOMPARE(movieName(window.get(), "SWFinf"), movie);
+    QCOMPARE(movieName(window, "SWFinf"), movie);
     // Nothing else moves: the label's left edge, the frame, the counters, the preview.
     // Its left edge stays where the form puts it, in the scroll box's client area.
-    const QPoint client = testing::child<QFrame>(window.get(), "ScrollBox1")->contentsRect().topLeft();
+    const QPoint client = testing::child<QFrame>(window, "ScrollBox1")->contentsRect().topLeft();
     QCOMPARE(lser->geometry(), QRect(QPoint(322, 307) + client, lser->sizeHint()));
     QCOMPARE(shape->penColor(), QColor(Qt::red));
     QCOMPARE(vetor, counters);
     QVERIFY(preview->isVisible());
     // The other selector keeps its check.
     if (button.startsWith(QLatin1String("rbn")))
-        QVERIFY(testing::child<RadioButton>(window.get(), "rb1a")->isChecked());
-    if (QByteArray(QTest::currentDataTag()) == "rbn33")
-        window.reset();
+        QVERIFY(testing::child<RadioButton>(window, "rb1a")->isChecked());
 }
 
 void TestMainWindow::checkedButtonRunsNoHandler()

@@ -591,5 +591,5 @@ void TestVerifier::aClaimedDictionaryCostsNoMemory()
     QVERIFY2(output.contains(QLatin1String("logotipo: ZWS (LZMA)")), qPrintable(output));
 }
 
-MENU_TEST_MAIN(TestVerifier)
+MENU_UNIT_TEST_MAIN(TestVerifier)
 #include "tst_verifier.moc"

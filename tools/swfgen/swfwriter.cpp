@@ -283,7 +283,10 @@ std::vector<std::uint8_t> writeMovie(const MovieSpec &spec)
         body.u16(0);    // last condition
         body.u8(0x08);  // OverDownToOverUp: released over the button
         body.u8(0x00);
-        body.append(getUrlAction(spec.buttonCommand));
+        if (spec.buttonCommandFrame > 0)
+            body.u8(0x06); // Play
+        else
+            body.append(getUrlAction(spec.buttonCommand));
         body.u8(0); // end of actions
         tag(tags, 34, body.take()); // DefineButton2
     }
@@ -317,6 +320,24 @@ std::vector<std::uint8_t> writeMovie(const MovieSpec &spec)
                 actions.u8(0);
                 tag(tags, 12, actions.take()); // DoAction
             }
+        }
+        const bool delayed = spec.buttonSendsCommand && spec.buttonCommandFrame > 0;
+        if (delayed && frame == 0 && !(spec.loadSendsCommand || !spec.loadUrl.empty() || !spec.externalCall.empty()
+                                       || spec.loadSpins)) {
+            BitWriter actions;
+            actions.u8(0x07); // stop until the button is released
+            actions.u8(0);
+            tag(tags, 12, actions.take());
+        }
+        if (delayed && frame + 1 == spec.buttonCommandFrame) {
+            BitWriter actions;
+            actions.append(getUrlAction(spec.buttonCommand));
+            actions.u8(0x81); // GotoFrame 1, stopped there again
+            actions.u16(2);
+            actions.u16(0);
+            actions.u8(0x07);
+            actions.u8(0);
+            tag(tags, 12, actions.take());
         }
         if (spec.moving) {
             // Back and forth along the bottom of the stage.

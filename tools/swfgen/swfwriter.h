@@ -229,7 +229,9 @@ struct MovieSpec
     std::string label;             // letters A-Z, digits, space and a few signs
     bool moving = true;            // a dot that crosses the stage in a loop
     bool buttonSendsCommand = false;
-    Command buttonCommand;         // sent when the stage is clicked (released)
+    Command buttonCommand;         // sent when the stage is clicked (released) …
+    int buttonCommandFrame = 0;    // … or, when not 0, the release plays the timeline (stopped on frame 1),
+                                   // which sends it on this frame (from 2) and goes back to frame 1
     std::string loadUrl;           // a plain getURL from the first frame, if not empty
     std::string loadUrlTarget;
     bool loadSendsCommand = false;

@@ -7,6 +7,7 @@
 #include "testsupport.h"
 #include "webtesting.h"
 
+#include <QAccessible>
 #include <QLoggingCategory>
 #include <QPointer>
 #include <QPushButton>
@@ -17,6 +18,7 @@
 #include <QWebEngineProfile>
 #include <QWebEngineView>
 
+#include <algorithm>
 #include <memory>
 #include <optional>
 
@@ -38,19 +40,31 @@ public:
     }
     QString host() const { return QStringLiteral("127.0.0.1:%1").arg(m_server.serverPort()); }
     QStringList requested;
+    QStringList acceptLanguages; // one per request, empty when none was sent
 
 private:
     void answer(QTcpSocket *socket)
     {
-        if (!socket->canReadLine() || socket->property("answered").toBool())
+        // The whole head first; the engine's GET requests have no body.
+        const QByteArray head = socket->property("head").toByteArray() + socket->readAll();
+        socket->setProperty("head", head);
+        if (!head.contains("\r\n\r\n") || socket->property("answered").toBool())
             return;
         socket->setProperty("answered", true);
-        const QList<QByteArray> request = socket->readLine().split(' ');
+        const QList<QByteArray> lines = head.left(head.indexOf("\r\n\r\n")).split('\n');
+        const QList<QByteArray> request = lines.value(0).split(' ');
         const QByteArray path = request.value(1);
         // The engine asks for an icon after each page, on its own schedule
         // (sometimes once the next case has begun): not the viewer's asking.
-        if (path != "/favicon.ico")
+        if (path != "/favicon.ico") {
             requested << QString::fromLatin1(path);
+            QByteArray language;
+            for (const QByteArray &line : lines) {
+                if (line.toLower().startsWith("accept-language:"))
+                    language = line.mid(line.indexOf(':') + 1).trimmed();
+            }
+            acceptLanguages << QString::fromLatin1(language);
+        }
         QByteArray status = "200 OK";
         QByteArray body;
         // Each target fills a 60-pixel band, so a click at y = 30 + 60 n hits
@@ -61,7 +75,8 @@ private:
             "<a id=\"slow\" href=\"/slow.html\">slow</a>"
             "<a id=\"blank\" target=\"_blank\" href=\"/page3.html\">blank</a>"
             "<button id=\"open\" onclick=\"window.open('/page3.html')\">open</button>"
-            "<script>window.keys = []; addEventListener('keydown', function (e) { keys.push(e.key); }, true);</script>";
+            "<script>window.keys = []; addEventListener('keydown', function (e) { keys.push(e.key); }, true);"
+            "window.hovered = ''; addEventListener('mousemove', function (e) { hovered = e.target.id; }, true);</script>";
         if (path == "/infantil/index.php")
             body = "<html><head><title>infantil</title></head><body>" + links + "</body></html>";
         else if (path == "/fund/index.php")
@@ -90,6 +105,7 @@ class TestWebViewer final : public QObject
 
 private Q_SLOTS:
     void initTestCase();
+    void cleanup();
     void startPages_data();
     void startPages();
     void backAndForwardQuietlyAtTheEnds();
@@ -103,6 +119,10 @@ private Q_SLOTS:
     void layoutAtTwoWidths();
     void unreachableServerIsTheViewsBusiness();
     void restoredPlaceIsTheForms();
+    void lateActivationAfterCloseTakesNothing();
+    void acceptLanguageIsPortuguese();
+    void buttonsHaveSpokenNames_data();
+    void buttonsHaveSpokenNames();
     void consoleGoesToItsCategoryOnly_data();
     void consoleGoesToItsCategoryOnly();
 
@@ -122,6 +142,24 @@ void TestWebViewer::initTestCase()
 {
     m_server = std::make_unique<PageServer>();
     QVERIFY(testing::setContentServer(m_server->host()));
+}
+
+void TestWebViewer::cleanup()
+{
+    // Nothing of one function's viewer is left for the next: the window is
+    // gone and the key filter slot is empty again.
+    // A function that failed half-way leaves its viewer open.
+    for (QWidget *window : QApplication::topLevelWidgets()) {
+        if (auto *viewer = qobject_cast<Tfrmweb *>(window))
+            viewer->close();
+    }
+    const auto viewersLeft = [] {
+        const QWidgetList windows = QApplication::topLevelWidgets();
+        return std::count_if(windows.begin(), windows.end(),
+                             [](QWidget *window) { return qobject_cast<Tfrmweb *>(window) != nullptr; });
+    };
+    WAIT_COMPARE(viewersLeft(), 0, 10000);
+    WAIT_VERIFY(frmweb == nullptr && appfilter::current() == nullptr, 10000);
 }
 
 Tfrmweb *TestWebViewer::open(const QString &code)
@@ -152,7 +190,21 @@ void TestWebViewer::clickPage(Tfrmweb *viewer, int band)
     // redirects and replace the history entry.
     QWidget *page = view(viewer)->focusProxy();
     QVERIFY(page);
-    QTest::mouseClick(page, Qt::LeftButton, {}, QPoint(100, 30 + 60 * band));
+    // A page that has loaded may not take input yet (its first frame is
+    // not drawn): the pointer is moved over the target until the page says
+    // it is there, and only then pressed, once.
+    static const char *const targets[] = {"next", "slow", "blank", "open"};
+    const QPoint at(100, 30 + 60 * band);
+    int nudge = 0;
+    const bool over = testing::waitUntil(
+        [&] {
+            QTest::mouseMove(page, at + QPoint(++nudge % 2, 0));
+            return testing::evaluate(view(viewer)->page(), QStringLiteral("hovered"))
+                == QLatin1String(targets[band]);
+        },
+        15000);
+    QVERIFY2(over, "the page never saw the pointer");
+    QTest::mouseClick(page, Qt::LeftButton, {}, at);
 }
 
 void TestWebViewer::click(Tfrmweb *viewer, const char *button)
@@ -412,6 +464,59 @@ void TestWebViewer::restoredPlaceIsTheForms()
     QCOMPARE(viewer->normalGeometry(), QRect(240, 154, 741, 526));
     viewer->close();
     WAIT_VERIFY(viewer.isNull(), 5000);
+}
+
+void TestWebViewer::lateActivationAfterCloseTakesNothing()
+{
+    QPointer<Tfrmweb> viewer = open(QStringLiteral("N1"));
+    QCOMPARE(appfilter::current(), viewer->keyRouter());
+    click(viewer, "b1");
+    QVERIFY(!viewer.isNull()); // freed later, from the event loop
+    QCOMPARE(appfilter::current(), nullptr);
+    // A focus the window system gave before the close, reported after it.
+    QEvent activate(QEvent::WindowActivate);
+    QCoreApplication::sendEvent(viewer, &activate);
+    QCOMPARE(appfilter::current(), nullptr);
+    WAIT_VERIFY(viewer.isNull(), 5000);
+}
+
+void TestWebViewer::acceptLanguageIsPortuguese()
+{
+    m_server->requested.clear();
+    m_server->acceptLanguages.clear();
+    QPointer<Tfrmweb> viewer = open(QStringLiteral("4S"));
+    QVERIFY(waitForTitle(viewer, QStringLiteral("fund")));
+    QCOMPARE(m_server->requested.value(0), QStringLiteral("/fund/index.php"));
+    // Brazilian Portuguese first, any Portuguese next, nothing else.
+    QStringList languages;
+    for (const QString &entry : m_server->acceptLanguages.value(0).split(QLatin1Char(',')))
+        languages << entry.section(QLatin1Char(';'), 0, 0).trimmed();
+    QCOMPARE(languages, (QStringList{QStringLiteral("pt-BR"), QStringLiteral("pt")}));
+    click(viewer, "b1");
+}
+
+void TestWebViewer::buttonsHaveSpokenNames_data()
+{
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QString>("name");
+    QTest::newRow("X") << "b1" << "Fechar";
+    QTest::newRow("Fechar") << "Button4" << "Fechar";
+    QTest::newRow("<<Anterior") << "Button2" << "Anterior";
+    QTest::newRow("Inicio") << "Button1" << "Início";
+    QTest::newRow("Proximo>>") << "Button3" << "Próximo";
+}
+
+void TestWebViewer::buttonsHaveSpokenNames()
+{
+    QFETCH(QString, button);
+    QFETCH(QString, name);
+    QPointer<Tfrmweb> viewer = open(QStringLiteral("N1"));
+    auto *pressed = testing::child<QPushButton>(viewer, button.toLatin1().constData());
+    QAccessibleInterface *spoken = QAccessible::queryAccessibleInterface(pressed);
+    QVERIFY(spoken);
+    QCOMPARE(spoken->text(QAccessible::Name), name);
+    QCOMPARE(spoken->role(), QAccessible::Button);
+    click(viewer, "b1");
 }
 
 namespace {

@@ -32,6 +32,8 @@ Tfrmweb::Tfrmweb(QWidget *owner, std::function<QString()> seriesCode)
     m_profile->setHttpCacheType(QWebEngineProfile::MemoryHttpCache);
     m_profile->setPersistentCookiesPolicy(QWebEngineProfile::NoPersistentCookies);
     m_profile->settings()->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, false);
+    // The publisher's server chooses Portuguese pages by this.
+    m_profile->setHttpAcceptLanguage(QStringLiteral("pt-BR,pt"));
     m_page = new WebPage(m_profile, this);
     ui->WebBrowser1->setPage(m_page);
     m_router = new KeyRouter(ui->WebBrowser1, this);
@@ -41,6 +43,14 @@ Tfrmweb::Tfrmweb(QWidget *owner, std::function<QString()> seriesCode)
     connect(ui->Button3, &QPushButton::clicked, this, [this] { Button3Click(ui->Button3); });
     connect(ui->Button4, &QPushButton::clicked, this, [this] { Button4Click(ui->Button4); });
     connect(ui->b1, &QPushButton::clicked, this, [this] { b1Click(ui->b1); });
+
+    // What a screen reader says for each button: the captions' arrows and
+    // the title strip's "X" are not words.
+    ui->b1->setAccessibleName(QStringLiteral("Fechar"));
+    ui->Button4->setAccessibleName(QStringLiteral("Fechar"));
+    ui->Button2->setAccessibleName(QStringLiteral("Anterior"));
+    ui->Button1->setAccessibleName(QStringLiteral("Início"));
+    ui->Button3->setAccessibleName(QStringLiteral("Próximo"));
 
     ui->Button1->setFocus(Qt::OtherFocusReason);
     FormCreate(this);
@@ -97,7 +107,9 @@ void Tfrmweb::b1Click(QObject *)
 
 void Tfrmweb::FormActivate(QObject *)
 {
-    if (m_filterInstalled)
+    // The window system may report a focus it gave before the window was
+    // closed only after the close: a closed viewer takes the slot no more.
+    if (m_filterInstalled || m_closed)
         return;
     m_savedFilter = appfilter::current();
     appfilter::install(m_router);
@@ -123,6 +135,7 @@ bool Tfrmweb::event(QEvent *event)
 
 void Tfrmweb::closeEvent(QCloseEvent *event)
 {
+    m_closed = true;
     FormDeactivate(this);
     if (frmweb == this)
         frmweb = nullptr;

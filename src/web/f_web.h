@@ -10,6 +10,7 @@
 // clears the one global reference to it.
 
 #include <QDialog>
+#include <QPointer>
 #include <QString>
 
 #include <functional>
@@ -59,8 +60,9 @@ private:
     QWebEngineProfile *m_profile = nullptr;
     WebPage *m_page = nullptr;
     KeyRouter *m_router = nullptr;
-    QObject *m_savedFilter = nullptr;
+    QPointer<QObject> m_savedFilter;
     bool m_filterInstalled = false;
+    bool m_closed = false;
 };
 
 // The open web viewer, or none.

@@ -140,7 +140,11 @@ void WebLoader::prepareApplication()
                              "--disable-features=AudioServiceOutOfProcess",
                              "--disable-background-timer-throttling", "--no-unsandboxed-zygote",
                              "--force-webrtc-ip-handling-policy=disable_non_proxied_udp",
-                             "--disable-quic"}) {
+                             "--disable-quic",
+                             // The engine's own texts (error pages, form
+                             // messages, its file buttons) in Portuguese,
+                             // whatever the system's locale.
+                             "--lang=pt-BR"}) {
         if (!flags.contains(flag))
             flags += ' ' + QByteArray(flag);
     }

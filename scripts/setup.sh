@@ -17,6 +17,7 @@ packages=(
     dpkg-dev fakeroot lintian desktop-file-utils appstream xdotool x11-apps imagemagick
     chromium pulseaudio pulseaudio-utils qt6-base-private-dev zlib1g-dev liblzma-dev
     fuse fusefat dosfstools
+    qt6-translations-l10n
 )
 command -v npm >/dev/null 2>&1 || packages+=(nodejs npm)
 

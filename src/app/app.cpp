@@ -5,6 +5,7 @@
 #include "apptitle.h"
 #include "fonts.h"
 #include "preloader.h"
+#include "translations.h"
 #include "webloader.h"
 
 #include <QApplication>
@@ -21,6 +22,7 @@ int main(int argc, char **argv)
     auto preloader = std::make_unique<Preloader>();
     WebLoader::prepareApplication();
     QApplication app(argc, argv);
+    content::installPortugueseTranslations();
     installFontSubstitutes();
 
     std::unique_ptr<TFRMmain> window;

@@ -22,9 +22,10 @@ set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "http://conteudo.lumivark.com.br/")
 set(CPACK_DEBIAN_PACKAGE_RELEASE 1)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 # Libraries from the binaries; what the program needs and no library says:
-# fonts for the window's faces, the desktop's opener for manuals.
+# fonts for the window's faces, the desktop's opener for manuals, Qt's
+# Portuguese texts.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "xdg-utils, fonts-dejavu-core | fonts-liberation2")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "xdg-utils, fonts-dejavu-core | fonts-liberation2, qt6-translations-l10n")
 # A tree whose reader cannot run here has its manuals opened by the desktop's
 # PDF viewer. apostilas-abrir's windows are the menu's own (Qt): no dialog
 # program is needed.

@@ -18,6 +18,7 @@ packages=(
     chromium pulseaudio pulseaudio-utils qt6-base-private-dev zlib1g-dev liblzma-dev
     fuse fusefat dosfstools
     openbox libxcb1-dev x11-utils
+    qt6-translations-l10n
 )
 command -v npm >/dev/null 2>&1 || packages+=(nodejs npm)
 

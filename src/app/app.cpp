@@ -7,6 +7,7 @@
 #include "fonts.h"
 #include "helpermodes.h"
 #include "preloader.h"
+#include "translations.h"
 #include "webloader.h"
 #include "windowfit.h"
 
@@ -46,6 +47,7 @@ int main(int argc, char **argv)
             qunsetenv("QT_SCALE_FACTOR");
     }
     WebLoader::applicationMade();
+    content::installPortugueseTranslations();
     installFontSubstitutes();
 
     std::unique_ptr<TFRMmain> window;

@@ -638,6 +638,7 @@ int main(int argc, char **argv)
     auto preloader = std::make_unique<Preloader>();
     WebLoader::prepareApplication();
     QApplication app(argc, argv);
+    WebLoader::applicationMade();
     installFontSubstitutes();
     if (mode == "window")
         printMark("app");

@@ -112,6 +112,14 @@ void TestQuietStart::writesNothing()
                                QStringLiteral("DISPLAY=") + qEnvironmentVariable("DISPLAY")};
     if (soundServer)
         environment << QStringLiteral("PULSE_SERVER=") + pulse.server();
+    // The display's cookie (xvfb-run keeps it under the /tmp the menu will
+    // not see), beside HOME and the menu's /tmp, not in them.
+    const QString cookie = qEnvironmentVariable("XAUTHORITY");
+    if (!cookie.isEmpty()) {
+        const QString copy = run.filePath(QStringLiteral("Xauthority"));
+        QVERIFY(QFile::copy(cookie, copy));
+        environment << QStringLiteral("XAUTHORITY=") + copy;
+    }
     // The menu as a person's session without a runtime folder starts it.
     const QString script = QStringLiteral(
         "mount --bind /tmp/.X11-unix \"$1/.X11-unix\" && mount --bind \"$1\" /tmp || exit 99\n"

@@ -117,7 +117,6 @@ void TestScreens::windowIsWholeOnTheScreen()
     environment.insert(QStringLiteral("DISPLAY"), display.name);
     QTemporaryDir tree;
     QProcess program;
-    environment.insert(QStringLiteral("QTWEBENGINE_DISABLE_SANDBOX"), QStringLiteral("1"));
     environment.remove(QStringLiteral("QT_SCALE_FACTOR"));
     if (!scaleFactor.isEmpty())
         environment.insert(QStringLiteral("QT_SCALE_FACTOR"), scaleFactor);
@@ -181,7 +180,6 @@ void TestScreens::copyNoticeIsCentredUnderAWindowManager()
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("DISPLAY"), display.name);
     environment.insert(QStringLiteral("MENU_TEST_WINDOW_MANAGER"), QStringLiteral("openbox"));
-    environment.insert(QStringLiteral("QTWEBENGINE_DISABLE_SANDBOX"), QStringLiteral("1"));
     test.setProcessEnvironment(environment);
     test.setProcessChannelMode(QProcess::MergedChannels);
     test.start(QStringLiteral(CATALOG_TEST), {QStringLiteral("pressCopiesAndSaysSo")});
